@@ -1,0 +1,27 @@
+// The card's photo: written to image.wlt in the save folder, decoded into
+// image.bmp by the photo decoder, and archived per month.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Link kinds the photo decoder is told about.
+inline constexpr int kLinkKindSerial = 1;
+inline constexpr int kLinkKindUsb = 2;
+// Status when the photo file cannot be created or decoding failed.
+inline constexpr int kPhotoDecodeFailed = -1;
+inline constexpr int kPhotoDecoded = 1;
+
+// Writes the photo bytes to the photo file and decodes it: 1 on success,
+// kPhotoDecodeFailed when the file cannot be created, else the decoder's result.
+int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind);
+// The text for a photo decoder result.
+const wchar_t* PhotoStatusText(int code);
+// Copies image.bmp to <save folder>YYYYMM\DD_<idNumber>.bmp, creating the
+// month folder on the first read of a month; keeps an existing copy.
+void ArchivePhoto(int previousMonth, const SYSTEMTIME& now, const wchar_t* idNumber);
+// A citizen number that may be part of a file name: ASCII digits and X only.
+bool IsArchivableIdNumber(const wchar_t* idNumber);
+// Save folder followed by name; 0 when it does not fit in capacity.
+int FormSaveFolderPath(wchar_t* out, int capacity, const wchar_t* name);

@@ -1,0 +1,30 @@
+// The card database card2 in the save folder: one row per stored read and
+// the blacklist. Every operation opens the file, works and closes it; the
+// file's own locking coordinates the programs that share it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "card/card_info.h"
+
+struct sqlite3;
+
+// How long a connection waits for another program's lock before it gives up.
+inline constexpr int kDatabaseBusyTimeoutMs = 5000;
+
+// Opens <save folder>card2 for reading and writing; never creates it.
+// The SQLite result code, 0 on success.
+int OpenCardDatabase(sqlite3** handle);
+// Stores one read at the given local time (its milliseconds are set to 0).
+// 0 when the row was inserted, else the SQLite code of the failed step.
+int StoreCardRead(const CardInfo& card, SYSTEMTIME& time);
+// 1 when the number stands in the blacklist; 0 otherwise and on any failure.
+int IsBlacklisted(const wchar_t* cardid);
+// Deletes the reads dated before limit (a date tag) and their archived
+// photos. 0 on success, else the SQLite code of the failed step.
+int PurgeReadsBefore(std::uint32_t limit);
+
+// year << 16 | month << 8 | day
+std::uint32_t DateTag(const SYSTEMTIME& time);

@@ -1,0 +1,159 @@
+#include "common/working_folders.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <versionhelpers.h>
+
+#include <cwchar>
+
+#include "common/message_box.h"
+#include "common/profile_path.h"
+#include "common/reader_settings.h"
+
+namespace {
+
+constexpr wchar_t kSettingsSubfolder[] = L"Tarnwick\\";
+
+// Copies text into buffer when it fits; otherwise leaves an empty text.
+// The length copied, or 0.
+int CopyIfFits(const wchar_t* text, int capacity, wchar_t* buffer) {
+  const std::size_t length = wcslen(text);
+  if (length >= static_cast<std::size_t>(capacity)) {
+    buffer[0] = L'\0';
+    return 0;
+  }
+  wmemcpy(buffer, text, length + 1);
+  return static_cast<int>(length);
+}
+
+bool EndsWithBackslash(const wchar_t* path) {
+  const std::size_t length = wcslen(path);
+  return length > 0 && path[length - 1] == L'\\';
+}
+
+bool IsFolder(const wchar_t* path) {
+  const DWORD attributes = GetFileAttributesW(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+// Creates one folder level; another program creating it at the same moment
+// is as good as creating it ourselves.
+bool EnsureFolder(const wchar_t* path) { return IsFolder(path) || CreateDirectoryW(path, nullptr) || IsFolder(path); }
+
+// Copies name from the program folder into folder unless folder holds it
+// already. An existing copy is never replaced: it may hold the user's data.
+bool CopyShippedFileIfMissing(const wchar_t* name, const wchar_t* folder) {
+  wchar_t target[kPathCapacity];
+  if (!JoinPath(folder, name, target)) return false;
+  if (Exists(target)) return true;
+  wchar_t source[kPathCapacity];
+  if (GetProgramFolder(kPathCapacity, source) == 0 || !JoinPath(source, name, source)) return false;
+  return CopyFileW(source, target, TRUE) != FALSE;
+}
+
+// Reads Save/SavePath into save, with its trailing backslash. False when the
+// value, or the value with the backslash, is longer than a path may be.
+bool ReadSaveFolder(const wchar_t* settingsFile, wchar_t (&save)[kPathCapacity]) {
+  if (!ReadProfilePath(L"Save", L"SavePath", settingsFile, save)) return false;
+  if (save[0] == L'\0' || EndsWithBackslash(save)) return true;
+  return JoinPath(save, L"\\", save);
+}
+
+}  // namespace
+
+int GetSettingsFolder(int capacity, wchar_t* buffer) {
+  if (capacity <= 0) return 0;
+  buffer[0] = L'\0';
+  if (capacity < kPathCapacity) return 0;
+  static_assert(kPathCapacity == MAX_PATH, "the shell fills a buffer of MAX_PATH characters");
+  wchar_t folder[kPathCapacity];
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return 0;
+  if (!EndsWithBackslash(folder) && !JoinPath(folder, L"\\", folder)) return 0;
+  if (!JoinPath(folder, kSettingsSubfolder, folder)) return 0;
+  return CopyIfFits(folder, capacity, buffer);
+}
+
+int GetProgramFolder(int capacity, wchar_t* buffer) {
+  if (capacity <= 0) return 0;
+  buffer[0] = L'\0';
+  wchar_t file[kPathCapacity];
+  const DWORD length = GetModuleFileNameW(nullptr, file, kPathCapacity);
+  // A name that fills the buffer was cut by the platform.
+  if (length == 0 || length >= kPathCapacity) return 0;
+  wchar_t* lastBackslash = wcsrchr(file, L'\\');
+  if (lastBackslash == nullptr) return 0;
+  lastBackslash[1] = L'\0';
+  return CopyIfFits(file, capacity, buffer);
+}
+
+int GetSettingsFilePath(int capacity, wchar_t* buffer) {
+  if (capacity <= 0) return 0;
+  buffer[0] = L'\0';
+  wchar_t path[kPathCapacity];
+  if (GetSettingsFolder(kPathCapacity, path) == 0 || !JoinPath(path, kSettingsFileName, path)) return 0;
+  return CopyIfFits(path, capacity, buffer);
+}
+
+int CreatePathFolders(const wchar_t* path) {
+  const std::size_t length = wcslen(path);
+  if (length >= kPathCapacity) return 0;
+  wchar_t prefix[kPathCapacity];
+  wmemcpy(prefix, path, length + 1);
+  // The root ("D:\", "\\server\share\") is not a folder that can be made.
+  const wchar_t* afterRoot = PathSkipRootW(prefix);
+  std::size_t position = afterRoot != nullptr ? static_cast<std::size_t>(afterRoot - prefix) : 0;
+  for (; position < length; ++position) {
+    if (prefix[position] != L'\\') continue;
+    prefix[position + 1] = L'\0';
+    const bool made = EnsureFolder(prefix);
+    prefix[position + 1] = path[position + 1];
+    if (!made) return 0;
+  }
+  return 1;
+}
+
+int PrepareWorkingFolders() {
+  // The version check answers truthfully up to the newest release the
+  // program declares; without a manifest that is 6.2, far above the minimum.
+  if (!IsWindowsVersionOrGreater(5, 0, 0)) return 0;
+
+  wchar_t settingsFolder[kPathCapacity];
+  if (GetSettingsFolder(kPathCapacity, settingsFolder) == 0) {
+    ShowErrorMessage(L"获取配置文件路径失败");
+    return 0;
+  }
+  if (!EnsureFolder(settingsFolder)) {
+    ShowErrorMessage(L"创建配置文件路径失败");
+    return 0;
+  }
+  if (!CopyShippedFileIfMissing(kBlacklistFileName, settingsFolder) ||
+      !CopyShippedFileIfMissing(kSettingsFileName, settingsFolder)) {
+    ShowErrorMessage(L"创建配置文件失败");
+    return 0;
+  }
+
+  wchar_t settingsFile[kPathCapacity];
+  wchar_t saveFolder[kPathCapacity];
+  if (!JoinPath(settingsFolder, kSettingsFileName, settingsFile) || !ReadSaveFolder(settingsFile, saveFolder)) {
+    ShowErrorMessage(L"创建信息保存路径失败");
+    return 0;
+  }
+  if (saveFolder[0] == L'\0') {
+    SetSavePath(settingsFolder);
+  } else {
+    SetSavePath(saveFolder);
+    if (!CreatePathFolders(saveFolder)) {
+      ShowErrorMessage(L"创建信息保存路径失败");
+      return 0;
+    }
+  }
+
+  if (!CopyShippedFileIfMissing(kDatabaseFileName, GetSavePath())) {
+    ShowErrorMessage(L"创建数据库失败");
+    return 0;
+  }
+  return 1;
+}

@@ -1,0 +1,64 @@
+// Cards of the emulated reader: the text of a card file, and the card as
+// the reader hands it out (text block, photo, newest address).
+//
+// A card file is UTF-8 text of key=value lines; blank lines and lines
+// starting with '#' are ignored. Keys: name, sex (1 or 2), nation (two
+// digits), birth (YYYYMMDD), address, id (18 characters), authority,
+// validfrom (YYYYMMDD), validto (YYYYMMDD or 长期), and optionally
+// newaddress and photo_wlt (path of a raw photo of at most 1024 bytes,
+// relative to the card file).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "emulator/card_text_block.h"
+
+inline constexpr std::size_t kCardPhotoBytes = 1024;
+inline constexpr std::size_t kNewAddressUnits = 35;
+// Card files are small; anything longer is not a card file.
+inline constexpr std::size_t kLongestCardFile = 16 * 1024;
+// Paths are limited like the host's: 259 characters and the terminator.
+inline constexpr std::size_t kLongestPath = 259;
+
+enum CardFileResult : int {
+  kCardFileOk = 0,
+  kCardFileUnreadable = -1,
+  kCardFileMalformed = -2,
+  kCardFilePathTooLong = -3,
+  kCardPhotoUnreadable = -4,
+  kCardPhotoTooLarge = -5,
+};
+
+// What a card file says, checked against the slots it must fit.
+struct CardFileFields {
+  CardTextFields text;
+  std::optional<std::u16string> newAddress;
+  std::string photoPath;  // empty: the filler photo
+};
+
+// The card as the reader delivers it.
+struct Card {
+  CardTextBlock textBlock{};
+  std::array<std::uint8_t, kCardPhotoBytes> photo{};
+  // UTF-16LE, filled up with spaces; absent when the card has none.
+  std::optional<std::array<std::uint8_t, kNewAddressUnits * 2>> newAddress;
+};
+
+// Parses the text of a card file. On failure error names the line and
+// the reason.
+int ParseCardFileText(std::string_view text, CardFileFields& fields, std::string& error);
+
+// Builds the card from checked fields and the photo bytes (at most
+// kCardPhotoBytes, padded with zeros; none gives a fixed filler pattern).
+Card MakeCard(const CardFileFields& fields, std::optional<std::string_view> photo);
+
+// Reads, parses and builds the card of a card file.
+int LoadCardFile(const std::string& path, Card& card, std::string& error);
+
+// A made-up card for tests that need just any card.
+Card BuiltInTestCard();

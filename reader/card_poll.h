@@ -1,0 +1,36 @@
+// The card polling loop: a worker thread that connects to the reader, finds
+// and reads each card laid on it, hands it to the main window, checks the
+// blacklist, stores the read and archives the photo. It reports to the
+// window only by posted messages; the window answers the two messages that
+// carry a card with TakeCardInfo.
+#pragma once
+
+#include <windows.h>
+
+#include "card/card_info.h"
+
+// wParam: one of CardStatusKind; lParam: the status for kStatusChanged.
+inline constexpr UINT WM_CARD_STATUS = WM_APP;
+// The shared card and the photo bitmap are complete.
+inline constexpr UINT WM_CARD_READ = WM_APP + 1;
+
+enum CardStatusKind : WPARAM {
+  kStatusChanged = 0,
+  kCardFound = 1,
+  kBlacklistHit = 2,
+  kNewAddressAdded = 3,
+};
+
+// The status of a pass whose read was not stored.
+inline constexpr int kStatusNotStored = 247;
+// How long the thread waits for the window to take a card.
+inline constexpr DWORD kHandshakeTimeoutMs = 2000;
+
+// The thread procedure; its argument is the main window's handle.
+DWORD WINAPI CardPollThread(LPVOID window);
+// Sets the run flag; clearing it also wakes a thread waiting for the window.
+void SetPollRunning(int run);
+// Copies the shared card into destination and tells the thread it was taken.
+void TakeCardInfo(CardInfo& destination);
+// The status strip in client coordinates, invalidated for status reports.
+void SetStatusRect(const RECT& rectangle);

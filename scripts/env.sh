@@ -1,0 +1,9 @@
+# Shared settings of the scripts; sourced, never run.
+# BUILD_ROOT may be set to keep several independent build trees apart.
+: "${BUILD_ROOT:=$ROOT/build}"
+case "$BUILD_ROOT" in /*) ;; *) BUILD_ROOT="$ROOT/$BUILD_ROOT" ;; esac
+export BUILD_ROOT
+export WINEPREFIX="${WINEPREFIX:-$BUILD_ROOT/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64

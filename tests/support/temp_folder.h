@@ -1,0 +1,25 @@
+// A fresh folder under the temporary folder, removed with everything in it
+// when the test is done.
+#pragma once
+
+#include <string>
+
+class ScopedTempFolder {
+ public:
+  ScopedTempFolder();
+  ~ScopedTempFolder();
+  ScopedTempFolder(const ScopedTempFolder&) = delete;
+  ScopedTempFolder& operator=(const ScopedTempFolder&) = delete;
+
+  // The folder's path with a trailing backslash.
+  const std::wstring& Path() const { return path_; }
+  // Path() followed by a relative name.
+  std::wstring operator/(const std::wstring& name) const { return path_ + name; }
+
+ private:
+  std::wstring path_;
+};
+
+// Whole content of a file, or empty when it cannot be read.
+std::string ReadWholeFile(const std::wstring& path);
+bool FileExists(const std::wstring& path);
