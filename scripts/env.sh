@@ -1,5 +1,6 @@
 # Shared settings of the scripts; sourced, never run.
 # BUILD_ROOT may be set to keep several independent build trees apart.
+: "${ROOT:=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}"
 : "${BUILD_ROOT:=$ROOT/build}"
 case "$BUILD_ROOT" in /*) ;; *) BUILD_ROOT="$ROOT/$BUILD_ROOT" ;; esac
 export BUILD_ROOT
