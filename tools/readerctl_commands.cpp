@@ -7,6 +7,7 @@
 #include "reader/usb_transport.h"
 #include "tools/console.h"
 #include "tools/hex_text.h"
+#include "tools/card_json.h"
 #include "tools/json_line.h"
 
 namespace {
@@ -39,13 +40,6 @@ HANDLE OpenPortForExchange(ReaderLink& link, int port) {
   if (GetCurrentLineSpeed() == 0) SetCurrentLineSpeed(static_cast<std::uint32_t>(GetBaudRate()));
   link.port = port;
   return OpenComPort(port, GetCurrentLineSpeed());
-}
-
-void AddCardFields(JsonLine& line, const CardInfo& card) {
-  line.Add("name", card.name).Add("sex", card.sex).Add("nation", card.nation).Add("birth", card.birth);
-  line.Add("address", card.address).Add("idNumber", card.idNumber).Add("authority", card.authority);
-  line.Add("validFrom", card.validFrom).Add("validTo", card.validTo).Add("newAddress", card.newAddress);
-  line.Add("birthText", card.birthText).Add("validityText", card.validityText);
 }
 
 void AddPhotoPaths(JsonLine& line) {

@@ -6,6 +6,7 @@
 //   readerctl setbaud PORT CURRENT NEW
 //   readerctl send PORT HEX [--capacity N]
 //   readerctl read PORT [--append]
+//   readerctl watch PORT [--seconds N] [--no-answer]
 //
 // PORT 0 scans COM1 to COM16 (status); 1000 and above name the USB reader
 // (status, send, read).
@@ -22,6 +23,7 @@
 #include "tools/hex_text.h"
 #include "tools/json_line.h"
 #include "tools/readerctl_commands.h"
+#include "tools/watch_command.h"
 
 namespace {
 constexpr int kExitUsage = 2;
@@ -30,7 +32,8 @@ constexpr std::uint32_t kLargestCapacity = 65535 + kFrameHeadLength;
 
 const char kUsage[] =
     "usage: readerctl status PORT | probe PORT | setbaud PORT CURRENT NEW | send PORT HEX [--capacity N] | "
-    "read PORT [--append]";
+    "read PORT [--append] | watch PORT [--seconds N] [--no-answer]";
+constexpr long kLongestWatchSeconds = 24 * 60 * 60;
 constexpr long kLargestPortNumber = 65535;
 
 // A whole decimal number within [low, high]; "COM5" is taken as 5.
@@ -63,6 +66,23 @@ int RunSendCommand(int argc, wchar_t** argv, int port) {
   return RunSend(port, *frame, capacity);
 }
 
+int RunWatchCommand(int argc, wchar_t** argv, int port) {
+  long seconds = 10;
+  bool answer = true;
+  for (int i = 3; i < argc; ++i) {
+    if (std::wcscmp(argv[i], L"--no-answer") == 0) {
+      answer = false;
+    } else if (std::wcscmp(argv[i], L"--seconds") == 0 && i + 1 < argc) {
+      const auto value = ParseNumber(argv[++i], 1, kLongestWatchSeconds);
+      if (!value) return UsageError("the seconds must be a number from 1 to 86400");
+      seconds = *value;
+    } else {
+      return UsageError("unexpected arguments to watch");
+    }
+  }
+  return RunWatch(port, static_cast<int>(seconds), answer);
+}
+
 int Dispatch(int argc, wchar_t** argv) {
   if (argc < 3) return UsageError("missing command or port");
   const std::wstring command = argv[1];
@@ -85,6 +105,7 @@ int Dispatch(int argc, wchar_t** argv) {
     return RunSetBaud(portNumber, static_cast<std::uint32_t>(*current), static_cast<std::uint32_t>(*wanted));
   }
   if (command == L"send" && argc >= 4) return RunSendCommand(argc, argv, portNumber);
+  if (command == L"watch") return RunWatchCommand(argc, argv, portNumber);
   return UsageError("unknown command or wrong number of arguments");
 }
 }  // namespace

@@ -5,58 +5,26 @@ Run by CTest under tests/support/with-emulator, which provides SAMV_CONTROL
 and SAMV_COM. The current user's application-data folder is pointed at a
 temporary folder for the run, so the tool prepares its settings there.
 """
-import json
 import os
-import subprocess
+import struct
 import sys
-import tempfile
 import unittest
 
+from wine_tools import PORT, AppDataFolder, Emulator, read_setting, run_tool
+
 READERCTL = sys.argv[1]
-EMULATOR = sys.argv[2]
-SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
-PORT = os.environ.get("SAMV_COM", "5")
-
-
-def wine(*args):
-    return subprocess.run(["wine", *args], capture_output=True, timeout=120)
-
-
-def emulator(*request):
-    out = subprocess.run([EMULATOR, "ctl", os.environ["SAMV_CONTROL"], *request],
-                         capture_output=True, text=True, timeout=30)
-    return out.stdout.strip()
-
-
-def windows_path(path):
-    return wine("winepath", "-w", path).stdout.decode().strip()
-
-
-def current_app_data():
-    out = wine("reg", "query", SHELL_FOLDERS, "/v", "AppData").stdout.decode(errors="replace")
-    for line in out.splitlines():
-        parts = line.split(None, 2)
-        if len(parts) == 3 and parts[0] == "AppData":
-            return parts[1], parts[2]
-    return None
-
-
-def set_app_data(kind, value):
-    wine("reg", "add", SHELL_FOLDERS, "/v", "AppData", "/t", kind, "/d", value, "/f")
+emulator = Emulator(sys.argv[2])
+SAMPLE_CARD = sys.argv[3]
 
 
 class ReaderctlTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.TemporaryDirectory()
-        cls.saved_app_data = current_app_data()
-        set_app_data("REG_EXPAND_SZ", windows_path(cls.folder.name))
+        cls.app_data = AppDataFolder()
 
     @classmethod
     def tearDownClass(cls):
-        if cls.saved_app_data:
-            set_app_data(*cls.saved_app_data)
-        cls.folder.cleanup()
+        cls.app_data.close()
 
     def setUp(self):
         emulator("clear-faults")
@@ -64,19 +32,11 @@ class ReaderctlTest(unittest.TestCase):
         emulator("lift")
 
     def run_tool(self, *args):
-        done = wine(READERCTL, *args)
-        lines = done.stdout.decode("utf-8").splitlines()
-        result = json.loads(lines[-1]) if lines else None
-        return done.returncode, result
+        code, lines = run_tool(READERCTL, *args)
+        return code, lines[-1] if lines else None
 
     def saved_baud_rate(self):
-        path = os.path.join(self.folder.name, "Tarnwick", "RoraDI.ini")
-        with open(path, "rb") as f:
-            text = f.read().decode("utf-16")
-        for line in text.splitlines():
-            if line.startswith("BaudRate="):
-                return line.split("=", 1)[1]
-        return None
+        return read_setting(os.path.join(self.app_data.settings_folder, "RoraDI.ini"), "BaudRate")
 
     def test_status_connects_and_reports(self):
         code, out = self.run_tool("status", PORT)
@@ -87,7 +47,7 @@ class ReaderctlTest(unittest.TestCase):
         self.assertEqual(out["connectedPort"], int(PORT))
         self.assertEqual(out["speed"], 115200)
         # The tool prepared the working folders like the programs do.
-        self.assertTrue(os.path.exists(os.path.join(self.folder.name, "Tarnwick", "card2")))
+        self.assertTrue(os.path.exists(os.path.join(self.app_data.settings_folder, "card2")))
 
     def test_status_of_a_port_without_reader(self):
         code, out = self.run_tool("status", "9")
@@ -119,8 +79,26 @@ class ReaderctlTest(unittest.TestCase):
         code, out = self.run_tool("send", PORT, "AA AA AA 96 69 00 03 30 01 32", "--capacity", "12")
         self.assertEqual((code, out["result"], out["payloadLength"]), (1, 241, 0))
 
+    def test_read_decodes_the_card_and_its_photo(self):
+        emulator("lay", SAMPLE_CARD)
+        code, out = self.run_tool("read", PORT, "--append")
+        self.assertEqual((code, out["result"], out["ok"]), (0, 0x90, True), out)
+        for key in ("name", "sex", "nation", "birth", "address", "idNumber", "authority",
+                    "validFrom", "validTo", "newAddress", "birthText", "validityText"):
+            self.assertTrue(out[key], key)
+        self.assertNotIn(" ", out["newAddress"])
+        bitmap = os.path.join(self.app_data.settings_folder, "image.bmp")
+        with open(bitmap, "rb") as f:
+            header = f.read(54)
+        self.assertEqual(header[:2], b"BM")
+        self.assertEqual(struct.unpack("<iiHH", header[18:30]), (102, 126, 1, 24))
+        self.assertTrue(out["bitmap"].endswith("\\Tarnwick\\image.bmp"))
+
+        code, out = self.run_tool("read", PORT)  # the card is halted after a read
+        self.assertEqual((code, out["result"], out["name"]), (1, 0x80, ""))
+
     def test_bad_arguments_are_refused(self):
-        for args in (["send", PORT, "AA A"], ["send", PORT, "zz"], ["probe", "1000"],
+        for args in (["send", PORT, "AA A"], ["send", PORT, "zz"], ["probe", "1000"], ["read", PORT, "--all"], ["watch", PORT, "--seconds", "0"],
                      ["setbaud", PORT, "fast", "9600"], ["launch", PORT], ["status"]):
             code, out = self.run_tool(*args)
             self.assertEqual(code, 2, args)
