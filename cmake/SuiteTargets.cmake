@@ -38,7 +38,7 @@ endfunction()
 
 # A libFuzzer target; CTest runs it briefly over random input.
 function(suite_fuzz_target name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBRARIES" ${ARGN})
+  cmake_parse_arguments(T "" "SEEDS" "SOURCES;LIBRARIES" ${ARGN})
   if(NOT FUZZING_AVAILABLE)
     return()
   endif()
@@ -47,7 +47,16 @@ function(suite_fuzz_target name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   target_link_libraries(${name} PRIVATE ${T_LIBRARIES})
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
-  add_test(NAME ${name} COMMAND ${name} -runs=200000 -max_len=2048 -seed=1)
+  # Inputs the fuzzer finds go to a folder in the build tree; SEEDS, a folder
+  # of starting inputs in the source tree, is only read.
+  set(corpus)
+  if(T_SEEDS)
+    set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus ${T_SEEDS})
+    file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+  endif()
+  # A fixed seed and a bounded run: the same inputs on every machine, and
+  # slow targets stop after a minute however far they got.
+  add_test(NAME ${name} COMMAND ${name} -runs=200000 -max_total_time=60 -max_len=2048 -seed=1 ${corpus})
   set_tests_properties(${name} PROPERTIES LABELS "native;fuzz" TIMEOUT 600)
 endfunction()
 

@@ -4,8 +4,13 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <vector>
 
 #include "emulator/utf8_to_utf16.h"
+#include "photo_decoder/bmp_file.h"
+#include "photo_decoder/png_file.h"
+#include "photo_decoder/portrait_fit.h"
+#include "photo_decoder/wlt_codec.h"
 
 namespace {
 enum class ValueRule { kText, kSexCode, kTwoDigits, kDate, kDateOrLongTerm, kExactLength };
@@ -29,7 +34,12 @@ constexpr KeyRule kKeyRules[] = {
     {"validto", ValueRule::kDateOrLongTerm, 8, true},
     {"newaddress", ValueRule::kText, kNewAddressUnits, false},
     {"photo_wlt", ValueRule::kText, kLongestPath, false},
+    {"portrait", ValueRule::kText, kLongestPath, false},
 };
+
+// Portraits come from cameras and scanners; anything larger is refused
+// rather than read into memory.
+constexpr std::size_t kLongestPortraitFile = 64u << 20;
 
 constexpr std::u16string_view kLongTerm = u"长期";
 
@@ -86,6 +96,7 @@ void StoreValue(std::string_view key, std::u16string value, std::string_view raw
   else if (key == "validto") text.validTo = std::move(value);
   else if (key == "newaddress") fields.newAddress = std::move(value);
   else if (key == "photo_wlt") fields.photoPath = std::string(raw);
+  else if (key == "portrait") fields.portraitPath = std::string(raw);
 }
 
 const KeyRule* FindRule(std::string_view key) {
@@ -116,6 +127,44 @@ int ReadWholeFile(const std::filesystem::path& path, std::size_t limit, std::str
   bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes.size() > limit ? 1 : 0;
 }
+
+std::vector<std::uint8_t> ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+int ReadRawPhoto(const std::filesystem::path& path, std::vector<std::uint8_t>& photo, std::string& error) {
+  std::string bytes;
+  const int read = ReadWholeFile(path, kCardPhotoBytes, bytes);
+  if (read < 0) {
+    error = "cannot read photo " + path.native();
+    return kCardPhotoUnreadable;
+  }
+  if (read > 0) {
+    error = "photo larger than 1024 bytes";
+    return kCardPhotoTooLarge;
+  }
+  photo = ToBytes(bytes);
+  return kCardFileOk;
+}
+
+// Fits the picture to the photo size and encodes it as the card's photo.
+int EncodePortrait(const std::filesystem::path& path, std::vector<std::uint8_t>& photo, std::string& error) {
+  std::string bytes;
+  if (ReadWholeFile(path, kLongestPortraitFile, bytes) != 0) {
+    error = "cannot read portrait " + path.native();
+    return kCardPhotoUnreadable;
+  }
+  const std::vector<std::uint8_t> file = ToBytes(bytes);
+  RgbImage picture;
+  if (!DecodePng(file, picture) && !DecodeBmp(file, picture)) {
+    error = "portrait is not a PNG or uncompressed BMP picture: " + path.native();
+    return kCardPortraitUnusable;
+  }
+  photo = EncodeWltPhoto(FitPortrait(picture, kWltPhotoWidth, kWltPhotoHeight));
+  if (photo.empty()) {
+    error = "portrait cannot be encoded: " + path.native();
+    return kCardPortraitUnusable;
+  }
+  return kCardFileOk;
+}
 }  // namespace
 
 int ParseCardFileText(std::string_view text, CardFileFields& fields, std::string& error) {
@@ -145,10 +194,13 @@ int ParseCardFileText(std::string_view text, CardFileFields& fields, std::string
   for (const KeyRule& rule : kKeyRules) {
     if (rule.required && !seen.contains(rule.key)) return Fail(error, lineNumber, "missing key " + std::string(rule.key));
   }
+  if (seen.contains("photo_wlt") && seen.contains("portrait")) {
+    return Fail(error, lineNumber, "photo_wlt and portrait both given");
+  }
   return kCardFileOk;
 }
 
-Card MakeCard(const CardFileFields& fields, std::optional<std::string_view> photo) {
+Card MakeCard(const CardFileFields& fields, std::optional<std::span<const std::uint8_t>> photo) {
   Card card;
   EncodeCardTextBlock(fields.text, card.textBlock);
   if (photo) {
@@ -175,21 +227,20 @@ int LoadCardFile(const std::string& path, Card& card, std::string& error) {
   }
   CardFileFields fields;
   if (const int result = ParseCardFileText(text, fields, error); result != kCardFileOk) return result;
-  if (fields.photoPath.empty()) {
+  if (fields.photoPath.empty() && fields.portraitPath.empty()) {
     card = MakeCard(fields, std::nullopt);
     return kCardFileOk;
   }
-  const std::filesystem::path photoPath = std::filesystem::path(path).parent_path() / fields.photoPath;
+  const bool raw = !fields.photoPath.empty();
+  const std::filesystem::path photoPath =
+      std::filesystem::path(path).parent_path() / (raw ? fields.photoPath : fields.portraitPath);
   if (photoPath.native().size() > kLongestPath) {
     error = "photo path longer than 259 characters";
     return kCardFilePathTooLong;
   }
-  std::string photo;
-  const int read = ReadWholeFile(photoPath, kCardPhotoBytes, photo);
-  if (read != 0) {
-    error = read < 0 ? "cannot read photo " + photoPath.native() : "photo larger than 1024 bytes";
-    return read < 0 ? kCardPhotoUnreadable : kCardPhotoTooLarge;
-  }
+  std::vector<std::uint8_t> photo;
+  const int result = raw ? ReadRawPhoto(photoPath, photo, error) : EncodePortrait(photoPath, photo, error);
+  if (result != kCardFileOk) return result;
   card = MakeCard(fields, photo);
   return kCardFileOk;
 }

@@ -5,14 +5,17 @@
 // starting with '#' are ignored. Keys: name, sex (1 or 2), nation (two
 // digits), birth (YYYYMMDD), address, id (18 characters), authority,
 // validfrom (YYYYMMDD), validto (YYYYMMDD or 长期), and optionally
-// newaddress and photo_wlt (path of a raw photo of at most 1024 bytes,
-// relative to the card file).
+// newaddress and one of two photo keys, each a path relative to the card
+// file: portrait (a PNG or uncompressed BMP picture of any size, fitted and
+// encoded into a WLT photo as the card is laid) or photo_wlt (raw photo
+// bytes, at most 1024, for photos no encoder would make).
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -32,13 +35,15 @@ enum CardFileResult : int {
   kCardFilePathTooLong = -3,
   kCardPhotoUnreadable = -4,
   kCardPhotoTooLarge = -5,
+  kCardPortraitUnusable = -6,
 };
 
 // What a card file says, checked against the slots it must fit.
 struct CardFileFields {
   CardTextFields text;
   std::optional<std::u16string> newAddress;
-  std::string photoPath;  // empty: the filler photo
+  std::string photoPath;     // raw photo; empty: none
+  std::string portraitPath;  // picture to encode; empty: none
 };
 
 // The card as the reader delivers it.
@@ -55,7 +60,7 @@ int ParseCardFileText(std::string_view text, CardFileFields& fields, std::string
 
 // Builds the card from checked fields and the photo bytes (at most
 // kCardPhotoBytes, padded with zeros; none gives a fixed filler pattern).
-Card MakeCard(const CardFileFields& fields, std::optional<std::string_view> photo);
+Card MakeCard(const CardFileFields& fields, std::optional<std::span<const std::uint8_t>> photo);
 
 // Reads, parses and builds the card of a card file.
 int LoadCardFile(const std::string& path, Card& card, std::string& error);

@@ -3,6 +3,7 @@
 // channel for scripts.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <span>
 #include <string>
@@ -29,7 +30,10 @@ int main(int argc, char** argv) {
   // A session of its own, so that the pseudo-terminal becomes the
   // emulator's controlling terminal and no other process's: otherwise the
   // first session leader to open the port (Wine's server) adopts it and is
-  // sent a hang-up when the emulator ends.
+  // sent a hang-up when the emulator ends. Being the session leader, the
+  // emulator itself is sent that hang-up when it closes the master side on
+  // its way out; it must not turn a clean exit into death by signal.
   setsid();
+  signal(SIGHUP, SIG_IGN);
   return RunEmulator(*options);
 }

@@ -21,3 +21,14 @@ bool DecodePng(std::span<const std::uint8_t> bytes, RgbImage& image) {
   image = std::move(result);
   return true;
 }
+
+bool WritePngFile(const char* path, const RgbImage& image) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(image.width);
+  png.height = static_cast<png_uint_32>(image.height);
+  png.format = PNG_FORMAT_RGB;
+  const bool written = png_image_write_to_file(&png, path, 0, image.pixels.data(), 0, nullptr) != 0;
+  png_image_free(&png);
+  return written;
+}

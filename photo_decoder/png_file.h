@@ -1,4 +1,4 @@
-// Reading PNG pictures for the encoder tool (native build, through libpng).
+// PNG pictures for the native tools (through libpng).
 #pragma once
 
 #include <cstdint>
@@ -9,3 +9,6 @@
 // False for anything libpng cannot read as a picture, or one wider or
 // higher than kLargestBmpSide.
 bool DecodePng(std::span<const std::uint8_t> bytes, RgbImage& image);
+
+// Writes the picture as an 8-bit RGB PNG file.
+bool WritePngFile(const char* path, const RgbImage& image);

@@ -32,7 +32,9 @@ constexpr std::size_t kChecksumOffset = 8;
 }  // namespace
 
 std::vector<std::uint8_t> AssembleWltStream(const WltHeader& header, std::span<const std::uint8_t> payload) {
-  std::vector<std::uint8_t> stream(kWltHeaderLength);
+  std::vector<std::uint8_t> stream;
+  stream.reserve(kWltHeaderLength + payload.size());
+  stream.resize(kWltHeaderLength);
   stream[0] = kMark[0];
   stream[1] = kMark[1];
   stream[2] = kWltVersion;

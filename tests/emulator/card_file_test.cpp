@@ -5,9 +5,12 @@
 
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 
 #include "emulator/scratch_folder.h"
+#include "photo_decoder/bmp_file.h"
+#include "photo_decoder/wlt_codec.h"
 
 namespace {
 const std::map<std::string, std::string> kValidKeys = {
@@ -77,8 +80,43 @@ TEST(CardFile, SampleCardLaysOutEveryFieldAtItsOffset) {
   CardTextBlock newAddress{};
   std::copy(card.newAddress->begin(), card.newAddress->end(), newAddress.begin());
   EXPECT_EQ(Slot(newAddress, {0, 35}), Padded(u"南湖省青石市江滨路66号3栋", 35));
-  // Without a photo file the card carries the filler, not zeros.
-  EXPECT_NE(std::count(card.photo.begin(), card.photo.end(), 0), static_cast<long>(card.photo.size()));
+  RgbImage photo;
+  EXPECT_TRUE(DecodeWltPhoto(card.photo, photo));
+}
+
+// Every shipped card must load, carry a decodable photo and a citizen number
+// whose check digit is right; together they cover the cases a reader
+// program has to show.
+TEST(CardFile, ShippedSampleCardsAreCompleteAndValid) {
+  std::set<std::u16string> sexes, nations, validTo;
+  bool spacedName = false, twoCharacterName = false, endsInX = false;
+  int cards = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(SAMPLE_CARD_FOLDER)) {
+    if (entry.path().extension() != ".card") continue;
+    ++cards;
+    Card card;
+    std::string error;
+    ASSERT_EQ(LoadCardFile(entry.path().string(), card, error), kCardFileOk) << entry.path() << error;
+    RgbImage photo;
+    EXPECT_TRUE(DecodeWltPhoto(card.photo, photo)) << entry.path();
+    const std::u16string id = Slot(card.textBlock, card_slots::kIdNumber);
+    EXPECT_EQ(CitizenCheckDigit(id), id[17]) << entry.path();
+    // The 17th digit is odd for men, even for women.
+    EXPECT_EQ((id[16] - u'0') % 2 == 1, Slot(card.textBlock, card_slots::kSex) == u"1") << entry.path();
+    const std::u16string name = Slot(card.textBlock, card_slots::kName);
+    const std::u16string trimmed = name.substr(0, name.find_last_not_of(u' ') + 1);
+    spacedName |= trimmed.find(u' ') != std::u16string::npos;
+    twoCharacterName |= trimmed.size() == 2;
+    endsInX |= id[17] == u'X';
+    sexes.insert(Slot(card.textBlock, card_slots::kSex));
+    nations.insert(Slot(card.textBlock, card_slots::kNation));
+    validTo.insert(Slot(card.textBlock, card_slots::kValidTo));
+  }
+  EXPECT_GE(cards, 5);
+  EXPECT_TRUE(spacedName && twoCharacterName && endsInX);
+  EXPECT_EQ(sexes, (std::set<std::u16string>{u"1", u"2"}));
+  for (const auto* code : {u"01", u"56", u"98", u"57"}) EXPECT_TRUE(nations.contains(code)) << "nation";
+  EXPECT_TRUE(validTo.contains(Padded(u"长期", 8)));
 }
 
 TEST(CardFile, BuiltInCardIsACompleteLongTermCard) {
@@ -154,4 +192,31 @@ TEST(CardFile, PhotoIsReadBesideTheCardAndPaddedWithZeros) {
   EXPECT_EQ(LoadCardFile(cardPath, card, error), kCardPhotoUnreadable);
   EXPECT_EQ(LoadCardFile((folder.Path() / "absent.card").string(), card, error), kCardFileUnreadable);
   EXPECT_EQ(LoadCardFile(std::string(kLongestPath + 1, 'c'), card, error), kCardFilePathTooLong);
+}
+
+TEST(CardFile, PortraitIsFittedAndEncodedOrRefused) {
+  ScratchFolder folder;
+  ASSERT_FALSE(folder.Path().empty());
+  const auto cardPath = (folder.Path() / "card.txt").string();
+  WriteFile(cardPath, WithKey("portrait", "face.bmp"));
+  Card card;
+  std::string error;
+
+  const std::vector<std::uint8_t> wide = EncodeBmp(RgbImage::Blank(400, 90));
+  WriteFile(folder.Path() / "face.bmp", std::string(wide.begin(), wide.end()));
+  ASSERT_EQ(LoadCardFile(cardPath, card, error), kCardFileOk) << error;
+  RgbImage photo;
+  ASSERT_TRUE(DecodeWltPhoto(card.photo, photo));
+  EXPECT_EQ(photo.width, kWltPhotoWidth);
+  EXPECT_EQ(photo.height, kWltPhotoHeight);
+
+  WriteFile(folder.Path() / "face.bmp", "BM not really a picture");
+  EXPECT_EQ(LoadCardFile(cardPath, card, error), kCardPortraitUnusable);
+  EXPECT_NE(error.find("not a PNG"), std::string::npos);
+  std::filesystem::remove(folder.Path() / "face.bmp");
+  EXPECT_EQ(LoadCardFile(cardPath, card, error), kCardPhotoUnreadable);
+
+  CardFileFields fields;
+  EXPECT_EQ(ParseCardFileText(WithKey("portrait", "a.png") + "photo_wlt=a.wlt\n", fields, error), kCardFileMalformed);
+  EXPECT_NE(error.find("both"), std::string::npos);
 }
