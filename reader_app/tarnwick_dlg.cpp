@@ -1,0 +1,353 @@
+#include "reader_app/tarnwick_dlg.h"
+
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <cwchar>
+#include <iterator>
+
+#include "card/photo.h"
+#include "common/reader_settings.h"
+#include "framework/application.h"
+#include "framework/device_context.h"
+#include "framework/menu.h"
+#include "reader/reader_link.h"
+#include "reader_app/card_face.h"
+#include "reader_app/config_dlg.h"
+#include "reader_app/help_message.h"
+#include "reader_app/resource_ids.h"
+#include "reader_app/size_mode.h"
+#include "reader_app/tool_launch.h"
+
+namespace {
+
+constexpr int kRegionCorner = 50;
+// The toolbar's place, measured from the client area's bottom-right corner.
+constexpr int kToolBarRightGap = 50;
+constexpr int kToolBarWidth = 234;
+constexpr int kToolBarHeight = 39;
+constexpr int kToolImageSize = 32;
+
+struct ToolButton {
+  int command;
+  UINT tipString;
+};
+
+// Left to right; each button's image is the icon resource of its command.
+constexpr ToolButton kToolButtons[] = {
+    {ID_TOOL_BLACKLIST, IDS_TIP_BLACKLIST}, {ID_TOOL_QUERY, IDS_TIP_QUERY}, {ID_TOOL_CONFIG, IDS_TIP_CONFIG},
+    {ID_TOOL_MINIMIZE, IDS_TIP_MINIMIZE},   {ID_TOOL_PRINT, IDS_TIP_PRINT}, {ID_TOOL_EXIT, IDS_TIP_EXIT},
+};
+
+int MonitorWidthOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return monitor.rcMonitor.right - monitor.rcMonitor.left;
+}
+
+RECT WorkAreaOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
+  return monitor.rcWork;
+}
+
+}  // namespace
+
+CTarnwickDlg::CTarnwickDlg(PollThreadProc pollThread) : CDialog(IDD_TARNWICK), m_pollThread(pollThread) {
+  m_hIcon.Load(ResourceInstance(), IDR_MAINFRAME);
+  m_hAlarmIcon.Load(ResourceInstance(), IDI_ALARM);
+}
+
+const MessageTable* CTarnwickDlg::GetMessageTable() const {
+  static constexpr MessageEntry kEntries[] = {
+      OnMessage<WM_PAINT, &CTarnwickDlg::OnPaint>(),
+      OnMessage<WM_QUERYDRAGICON, &CTarnwickDlg::OnQueryDragIcon>(),
+      OnMessage<WM_CONTEXTMENU, &CTarnwickDlg::OnContextMenu>(),
+      OnCommand<ID_MENU_SOUND, &CTarnwickDlg::OnSound>(),
+      OnCommandRange<ID_MENU_SIZE_LARGE, ID_MENU_SIZE_SMALL, &CTarnwickDlg::OnSizeCommand>(),
+      OnCommand<ID_TOOL_BLACKLIST, &CTarnwickDlg::OnBlacklist>(),
+      OnCommand<ID_TOOL_QUERY, &CTarnwickDlg::OnQuery>(),
+      OnCommand<ID_TOOL_CONFIG, &CTarnwickDlg::OnConfig>(),
+      OnCommand<ID_MENU_CONFIG, &CTarnwickDlg::OnConfig>(),
+      OnCommand<ID_TOOL_MINIMIZE, &CTarnwickDlg::OnMinimize>(),
+      OnCommand<ID_TOOL_PRINT, &CTarnwickDlg::OnPrint>(),
+      OnCommand<ID_MENU_HELP, &CTarnwickDlg::OnHelp>(),
+      OnCommand<ID_TOOL_EXIT, &CTarnwickDlg::OnExit>(),
+      OnCommand<ID_MENU_EXIT, &CTarnwickDlg::OnExit>(),
+      OnMessage<WM_SIZE, &CTarnwickDlg::OnSize>(),
+      OnMessageThenDefault<WM_TIMER, &CTarnwickDlg::OnTimer>(),
+      OnMessage<WM_DESTROY, &CTarnwickDlg::OnDestroy>(),
+      OnMessage<WM_LBUTTONDOWN, &CTarnwickDlg::OnLButtonDown>(),
+      OnNotifyRange<TTN_GETDISPINFOW, 0, 0xFFFFFFFFu, &CTarnwickDlg::OnToolTipText>(),
+      OnMessage<WM_CARD_STATUS, &CTarnwickDlg::OnCardStatus>(),
+      OnMessage<WM_CARD_READ, &CTarnwickDlg::OnCardRead>(),
+      OnMessageThenDefault<WM_SYSCOMMAND, &CTarnwickDlg::OnSysCommand>(),
+  };
+  static const MessageTable kTable{CDialog::GetMessageTable(), kEntries};
+  return &kTable;
+}
+
+bool CTarnwickDlg::DoDataExchange(bool) { return true; }
+
+BOOL CTarnwickDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetWindowTextW(m_hWnd, L"居民身份证阅读器");
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+  ApplySizeMode(SizeModeForMonitorWidth(MonitorWidthOf(m_hWnd)));
+  CreateToolBar();
+  m_bSound = GetSound();
+  SetStatus(L"正在初始化...");
+  StartPolling();
+  RestartHideTimer();
+  return TRUE;
+}
+
+void CTarnwickDlg::CreateToolBar() {
+  m_imageList.Create(kToolImageSize, kToolImageSize, ILC_COLOR32, static_cast<int>(std::size(kToolButtons)), 12);
+  m_imageList.SetBkColor(GetSysColor(COLOR_BTNFACE));
+  TBBUTTON buttons[std::size(kToolButtons)] = {};
+  for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
+    m_imageList.AddIconResource(ResourceInstance(), kToolButtons[i].command);
+    buttons[i].iBitmap = static_cast<int>(i);
+    buttons[i].idCommand = kToolButtons[i].command;
+    buttons[i].fsState = TBSTATE_ENABLED;
+    buttons[i].fsStyle = BTNS_BUTTON;
+  }
+  const RECT place{m_nClientWidth - kToolBarWidth - kToolBarRightGap, m_nClientHeight - kToolBarHeight,
+                   m_nClientWidth - kToolBarRightGap, m_nClientHeight};
+  m_toolBar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NODIVIDER |
+                       CCS_NORESIZE | CCS_NOPARENTALIGN,
+                   place, m_hWnd, IDC_TOOLBAR);
+  m_toolBar.SetImageList(m_imageList);
+  m_toolBar.SetButtonSize(kToolImageSize, kToolImageSize);
+  m_toolBar.AddButtons(buttons);
+}
+
+void CTarnwickDlg::ApplySizeMode(int mode) {
+  const SizeMode& size = kSizeModes[mode];
+  // The move below sends the size message, which must see the new scale.
+  m_nScale = size.scale;
+  const POINT corner = PlaceInWorkArea(WorkAreaOf(m_hWnd), size.width, size.height);
+  SetWindowPos(m_hWnd, nullptr, corner.x, corner.y, size.width, size.height, SWP_NOZORDER);
+  if (m_rgnWindow.CreateRoundRectRgn(0, 0, size.width, size.height, kRegionCorner, kRegionCorner)) {
+    m_rgnWindow.ApplyToWindow(m_hWnd, true);
+  }
+  LoadBackground();
+  InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
+void CTarnwickDlg::LoadBackground() {
+  m_hBackground.Reset();
+  RECT client{};
+  GetClientRect(m_hWnd, &client);
+  m_hBackground.LoadFromFile(GetBgBmp(), client.right, client.bottom);
+}
+
+LRESULT CTarnwickDlg::OnPaint(WPARAM, LPARAM) {
+  CPaintDC dc(m_hWnd);
+  const CardFaceView view{m_nScale,      m_nClientWidth, m_nClientHeight, m_hBackground, m_hPhoto,
+                          m_bAlarm == 1, m_hAlarmIcon,   &m_cardShown,    m_szStatus};
+  DrawCardFace(dc, view);
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnQueryDragIcon(WPARAM, LPARAM) { return reinterpret_cast<LRESULT>(m_hIcon.Get()); }
+
+LRESULT CTarnwickDlg::OnContextMenu(WPARAM, LPARAM lParam) {
+  CMenu menu;
+  if (!menu.Load(ResourceInstance(), IDR_CONTEXT_MENU)) return 0;
+  HMENU popup = menu.GetSubMenu(0);
+  CheckMenuCommand(popup, ID_MENU_SOUND, m_bSound == 1);
+  for (int mode = 0; mode < kSizeModeCount; ++mode) {
+    CheckMenuCommand(popup, ID_MENU_SIZE_LARGE + mode, kSizeModes[mode].scale == m_nScale);
+  }
+  POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  // A menu asked for from the keyboard comes without a point.
+  if (lParam == -1) GetCursorPos(&at);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, at.x, at.y, 0, m_hWnd, nullptr);
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnSize(WPARAM, LPARAM lParam) {
+  const int width = LOWORD(lParam);
+  const int height = HIWORD(lParam);
+  SetStatusRect(StatusStripRect(m_nScale, width, height));
+  m_nClientWidth = width;
+  m_nClientHeight = height;
+  if (m_toolBar.m_hWnd != nullptr) {
+    MoveWindow(m_toolBar.m_hWnd, width - kToolBarWidth - kToolBarRightGap, height - kToolBarHeight, kToolBarWidth,
+               kToolBarHeight, FALSE);
+  }
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnTimer(WPARAM timer, LPARAM) {
+  if (timer == kHideTimer) {
+    ShowWindow(m_hWnd, SW_MINIMIZE);
+  } else if (timer == kClearTimer) {
+    ClearShownCard();
+    if (m_bReaderReady == 1) SetStatus(L"请放卡...");
+    m_bAlarm = 0;
+    InvalidateRect(m_hWnd, nullptr, TRUE);
+  }
+  KillTimer(m_hWnd, timer);
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnDestroy(WPARAM, LPARAM) {
+  StopPolling();
+  m_hBackground.Reset();
+  m_hPhoto.Reset();
+  m_imageList.Destroy();
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnLButtonDown(WPARAM, LPARAM lParam) {
+  PostMessageW(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnSysCommand(WPARAM command, LPARAM) {
+  if (command == SC_RESTORE) RestartHideTimer();
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnCardStatus(WPARAM kind, LPARAM code) {
+  switch (kind) {
+    case kCardFound:
+      ClearShownCard();
+      SetStatus(L"正在读卡...");
+      m_bAlarm = 0;
+      break;
+    case kBlacklistHit:
+      SetStatus(L"此人已被列入黑名单！");
+      m_bAlarm = 1;
+      break;
+    case kNewAddressAdded:
+      TakeCardInfo(m_cardShown);
+      break;
+    default:
+      ShowLoopStatus(static_cast<int>(code));
+      break;
+  }
+  return 0;
+}
+
+void CTarnwickDlg::ShowLoopStatus(int code) {
+  if (code <= 0) {
+    SetStatus(PhotoStatusText(code));
+  } else if (code == kLinkPortUnusable || code == kLinkShortTransfer) {
+    const int port = GetCurrentPort();
+    if (port >= kUsbPortBase) {
+      SetStatus(L"连接 USB 端口失败");
+    } else {
+      std::swprintf(m_szStatus, std::size(m_szStatus), L"连接 COM%d 端口失败", port);
+    }
+    m_bReaderReady = 0;
+  } else if (code == kStatusNoCard) {
+    if (m_bReaderReady == 0) {
+      SetStatus(L"请放卡...");
+      m_bReaderReady = 1;
+    }
+  } else {
+    SetStatus(StatusText(code));
+  }
+}
+
+LRESULT CTarnwickDlg::OnCardRead(WPARAM, LPARAM) {
+  wchar_t photoPath[kPathCapacity];
+  FormSaveFolderPath(photoPath, kPathCapacity, L"image.bmp");
+  TakeCardInfo(m_cardShown);
+  m_hPhoto.Reset();
+  if (photoPath[0] != L'\0') m_hPhoto.LoadFromFile(photoPath);
+  RestartHideTimer();
+  RestartClearTimer();
+  SetStatus(L"读卡成功！请放下一张卡...");
+  m_cardLast = m_cardShown;
+  m_bReaderReady = 1;
+  m_bAlarm = 0;
+  ShowWindow(m_hWnd, SW_RESTORE);
+  SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(m_hWnd);
+  return 0;
+}
+
+LRESULT CTarnwickDlg::OnToolTipText(NMHDR* header) {
+  auto* tip = reinterpret_cast<NMTTDISPINFOW*>(header);
+  for (const ToolButton& button : kToolButtons) {
+    if (static_cast<UINT_PTR>(button.command) == header->idFrom) tip->lpszText = MAKEINTRESOURCEW(button.tipString);
+  }
+  tip->hinst = ResourceInstance();
+  tip->uFlags |= TTF_DI_SETITEM;
+  return FALSE;
+}
+
+void CTarnwickDlg::OnSound() {
+  m_bSound = m_bSound == 1 ? 0 : 1;
+  SetSound(m_bSound);
+}
+
+void CTarnwickDlg::OnSizeCommand(UINT id) { ApplySizeMode(static_cast<int>(id - ID_MENU_SIZE_LARGE)); }
+
+void CTarnwickDlg::OnBlacklist() { StartProgramTool(L"BlackList.exe"); }
+
+void CTarnwickDlg::OnQuery() { StartProgramTool(L"Pellory.exe"); }
+
+void CTarnwickDlg::OnConfig() {
+  StopPolling();
+  m_bReaderReady = 0;
+  KillTimer(m_hWnd, kHideTimer);
+  CConfigDlg config;
+  config.DoModal();
+  StartPolling();
+  RestartHideTimer();
+  RestartClearTimer();
+}
+
+void CTarnwickDlg::OnMinimize() { ShowWindow(m_hWnd, SW_MINIMIZE); }
+
+// Printing the last card is not built yet; the command already holds the
+// hide timer back while it runs, as printing will.
+void CTarnwickDlg::OnPrint() {
+  KillTimer(m_hWnd, kHideTimer);
+  RestartHideTimer();
+}
+
+void CTarnwickDlg::OnHelp() { ShowProgramHelp(m_hWnd); }
+
+void CTarnwickDlg::OnExit() { EndDialog(IDCANCEL); }
+
+void CTarnwickDlg::ClearShownCard() {
+  m_cardShown = CardInfo{};
+  m_hPhoto.Reset();
+}
+
+void CTarnwickDlg::SetStatus(const wchar_t* text) {
+  // Texts longer than the status line are cut, never overrun.
+  wcsncpy_s(m_szStatus, text, _TRUNCATE);
+}
+
+void CTarnwickDlg::StartPolling() {
+  SetPollRunning(1);
+  m_hPollThread = CreateThread(nullptr, 0, m_pollThread, m_hWnd, 0, nullptr);
+}
+
+void CTarnwickDlg::StopPolling() {
+  if (m_hPollThread == nullptr) return;
+  SetPollRunning(0);
+  WaitForSingleObject(m_hPollThread, INFINITE);
+  CloseHandle(m_hPollThread);
+  m_hPollThread = nullptr;
+}
+
+void CTarnwickDlg::RestartHideTimer() {
+  const int seconds = GetReservedTime();
+  if (seconds > 0) SetTimer(m_hWnd, kHideTimer, static_cast<UINT>(seconds) * 1000u, nullptr);
+}
+
+void CTarnwickDlg::RestartClearTimer() {
+  if (GetClear() != 0) SetTimer(m_hWnd, kClearTimer, kClearDelayMs, nullptr);
+}

@@ -1,0 +1,88 @@
+// The reader program's only window: a captionless, rounded, card-shaped
+// dialog that shows the last card read as a card face, a status line and a
+// toolbar. It owns the card polling thread, turns the thread's messages
+// into the status line, the alarm and the displayed card, and keeps the last
+// card read for printing.
+#pragma once
+
+#include <windows.h>
+
+#include "card/card_info.h"
+#include "framework/dialog.h"
+#include "framework/gdi_objects.h"
+#include "framework/icon.h"
+#include "framework/image_list.h"
+#include "framework/toolbar_ctrl.h"
+#include "reader/card_poll.h"
+
+// The thread procedure of the polling loop; its argument is the window.
+using PollThreadProc = DWORD(WINAPI*)(LPVOID window);
+
+inline constexpr UINT_PTR kHideTimer = 1;
+inline constexpr UINT_PTR kClearTimer = 2;
+inline constexpr UINT kClearDelayMs = 20000;
+inline constexpr int kStatusCapacity = 64;
+
+class CTarnwickDlg : public CDialog {
+ public:
+  // pollThread is the polling loop's procedure; window tests give a stand-in.
+  explicit CTarnwickDlg(PollThreadProc pollThread = CardPollThread);
+
+  int m_nScale = 2;
+  int m_bSound = 0;
+  int m_bAlarm = 0;
+  int m_bReaderReady = 0;
+  CIcon m_hIcon;
+  CIcon m_hAlarmIcon;
+  CBitmap m_hBackground;
+  CBitmap m_hPhoto;
+  HANDLE m_hPollThread = nullptr;
+  wchar_t m_szStatus[kStatusCapacity] = {};
+  CardInfo m_cardShown{};
+  CardInfo m_cardLast{};
+  int m_nClientWidth = 0;
+  int m_nClientHeight = 0;
+  CRgn m_rgnWindow;
+  CToolBarCtrl m_toolBar;
+  CImageList m_imageList;
+
+ protected:
+  bool DoDataExchange(bool saveAndValidate) override;
+  BOOL OnInitDialog() override;
+  const MessageTable* GetMessageTable() const override;
+
+ private:
+  LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+  LRESULT OnContextMenu(WPARAM, LPARAM lParam);
+  LRESULT OnSize(WPARAM, LPARAM lParam);
+  LRESULT OnTimer(WPARAM timer, LPARAM);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+  LRESULT OnLButtonDown(WPARAM, LPARAM lParam);
+  LRESULT OnSysCommand(WPARAM command, LPARAM);
+  LRESULT OnCardStatus(WPARAM kind, LPARAM code);
+  LRESULT OnCardRead(WPARAM, LPARAM);
+  LRESULT OnToolTipText(NMHDR* header);
+  void OnSound();
+  void OnSizeCommand(UINT id);
+  void OnBlacklist();
+  void OnQuery();
+  void OnConfig();
+  void OnMinimize();
+  void OnPrint();
+  void OnHelp();
+  void OnExit();
+
+  void ApplySizeMode(int mode);
+  void CreateToolBar();
+  void LoadBackground();
+  void ShowLoopStatus(int code);
+  void ClearShownCard();
+  void SetStatus(const wchar_t* text);
+  void StartPolling();
+  void StopPolling();
+  void RestartHideTimer();
+  void RestartClearTimer();
+
+  PollThreadProc m_pollThread;
+};
