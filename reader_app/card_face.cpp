@@ -6,6 +6,9 @@
 namespace {
 
 constexpr int kCardWidth = 228;
+// The default text colour, set all the same: a device context that was
+// drawn on before may hold another.
+constexpr COLORREF kTitleColour = RGB(0, 0, 0);
 constexpr COLORREF kLabelColour = RGB(64, 64, 192);
 constexpr COLORREF kValueColour = RGB(0, 0, 0);
 constexpr COLORREF kStatusColour = RGB(192, 64, 192);
@@ -83,6 +86,7 @@ void DrawFrame(HDC dc, const CardFaceView& view) {
 }
 
 void DrawTitles(HDC dc, int s) {
+  SetTextColor(dc, kTitleColour);
   const CFont titleFont = MakeFont(12 * s);
   CSelectObject title(dc, titleFont);
   RECT box{0, 0, kCardWidth * s, 20 * s};
