@@ -1,0 +1,348 @@
+// The main window driven by the messages of the polling loop, with a
+// stand-in loop (no reader): status texts, the displayed and the kept card,
+// the alarm, the timers, the size modes, the context menu and the keys.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/message_box.h"
+#include "common/reader_settings.h"
+#include "fake_card_poll.h"
+#include "reader/card_poll.h"
+#include "reader_app/resource_ids.h"
+#include "reader_app/tarnwick_dlg.h"
+#include "support/app_data_folder.h"
+#include "support/modal_driver.h"
+#include "support/screenshot.h"
+#include "window_fixture.h"
+
+namespace {
+
+LRESULT SendStatus(HWND window, WPARAM kind, LPARAM code = 0) { return SendMessageW(window, WM_CARD_STATUS, kind, code); }
+
+// A new thread may not have run yet when its creator goes on.
+bool StartedThreads(LONG count) {
+  for (int waited = 0; waited < 2000 && FakePoll().started < count; waited += 10) Sleep(10);
+  return FakePoll().started == count;
+}
+
+void SendCommand(HWND window, UINT id) { SendMessageW(window, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+SIZE WindowSize(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void Screenshot(HWND window, const char* name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  EXPECT_EQ(SaveWindowScreenshot(window, name), kScreenshotSaved) << name;
+}
+
+class MainWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ResetFakePoll();
+    FakePoll().card = SampleCard();
+    UseWindowTestSettings(appData_.Path());
+    WriteSamplePhoto(appData_.Path() + L"image.bmp");
+  }
+  void TearDown() override { SetMessageBoxHandler({}); }
+
+  ModalOutcome Run(const DialogSteps& steps) { return RunModal(dialog_, steps); }
+
+  ScopedAppDataFolder appData_;
+  CTarnwickDlg dialog_;
+};
+
+TEST_F(MainWindowTest, OpensWithOneLoopAndStopsItWhenClosed) {
+  const ModalOutcome outcome = Run([&](HWND window) {
+    EXPECT_TRUE(StartedThreads(1));
+    EXPECT_EQ(FakePoll().window, window);
+    EXPECT_NE(dialog_.m_hPollThread, nullptr);
+    EXPECT_STREQ(dialog_.m_szStatus, L"正在初始化...");
+    wchar_t title[32];
+    GetWindowTextW(window, title, 32);
+    EXPECT_STREQ(title, L"居民身份证阅读器");
+    EXPECT_EQ(dialog_.m_bSound, 1);
+    EXPECT_EQ(dialog_.m_toolBar.GetButtonCount(), 6);
+    // The clear timer waits for a read; no hide timer with ReservedTime 0.
+    EXPECT_FALSE(KillTimer(window, kClearTimer));
+    EXPECT_FALSE(KillTimer(window, kHideTimer));
+    SendCommand(window, ID_TOOL_EXIT);
+  });
+  EXPECT_EQ(outcome.result, IDCANCEL);
+  EXPECT_FALSE(outcome.closedByDriver);
+  EXPECT_EQ(FakePoll().finished, 1);
+  EXPECT_EQ(dialog_.m_hPollThread, nullptr);
+}
+
+TEST_F(MainWindowTest, StatusCodesBecomeTheirTexts) {
+  Run([&](HWND window) {
+    struct Case {
+      LPARAM code;
+      const wchar_t* text;
+    };
+    const Case cases[] = {
+        {-1, L"相片解码错误"},  {0, L"调用读卡接口库错误"}, {3, L"数据传输错误"},
+        {0x41, L"读证/卡操作失败"}, {241, L"未知错误"},      {247, L"保存记录失败"},
+    };
+    for (const Case& c : cases) {
+      EXPECT_EQ(SendStatus(window, kStatusChanged, c.code), 0);
+      EXPECT_STREQ(dialog_.m_szStatus, c.text) << "code " << c.code;
+    }
+    SendStatus(window, kStatusChanged, 1);
+    EXPECT_STREQ(dialog_.m_szStatus, L"连接 COM3 端口失败");
+    EXPECT_EQ(dialog_.m_bReaderReady, 0);
+    SetPortType(kPortTypeUsb);
+    SetUsbPort(1001);
+    SendStatus(window, kStatusChanged, 2);
+    EXPECT_STREQ(dialog_.m_szStatus, L"连接 USB 端口失败");
+  });
+}
+
+TEST_F(MainWindowTest, PlaceCardPromptOnlyTheFirstTimeTheReaderIsReady) {
+  Run([&](HWND window) {
+    SendStatus(window, kStatusChanged, 0x80);
+    EXPECT_STREQ(dialog_.m_szStatus, L"请放卡...");
+    EXPECT_EQ(dialog_.m_bReaderReady, 1);
+    SendStatus(window, kStatusChanged, 0x41);
+    SendStatus(window, kStatusChanged, 0x80);
+    EXPECT_STREQ(dialog_.m_szStatus, L"读证/卡操作失败");
+    // A connection failure makes the reader not ready again.
+    SendStatus(window, kStatusChanged, 1);
+    SendStatus(window, kStatusChanged, 0x80);
+    EXPECT_STREQ(dialog_.m_szStatus, L"请放卡...");
+  });
+}
+
+TEST_F(MainWindowTest, StatusCodesRepaintOnlyTheStatusStrip) {
+  Run([&](HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    const RECT strip = FakePoll().statusRect;
+    EXPECT_EQ(strip.left, 10 * dialog_.m_nScale);
+    EXPECT_EQ(strip.top, client.bottom - 39);
+    EXPECT_EQ(strip.right, client.right - 206);
+    EXPECT_EQ(strip.bottom, client.bottom);
+    // The handler itself invalidates nothing: the loop invalidates the strip.
+    UpdateWindow(window);
+    SendStatus(window, kStatusChanged, 0x80);
+    SendStatus(window, kStatusChanged, 3);
+    EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+  });
+}
+
+TEST_F(MainWindowTest, AReadShowsTheCardTheAlarmAndTheClearTimerBlanksIt) {
+  Run([&](HWND window) {
+    SendStatus(window, kStatusChanged, 0x80);
+    SendStatus(window, kCardFound);
+    EXPECT_STREQ(dialog_.m_szStatus, L"正在读卡...");
+    EXPECT_STREQ(dialog_.m_cardShown.name, L"");
+    EXPECT_EQ(SendMessageW(window, WM_CARD_READ, 0, 0), 0);
+    EXPECT_EQ(FakePoll().takes, 1);
+    EXPECT_STREQ(dialog_.m_cardShown.name, L"张三丰");
+    EXPECT_STREQ(dialog_.m_cardLast.idNumber, L"99052119920314002X");
+    EXPECT_NE(dialog_.m_hPhoto.Get(), nullptr);
+    EXPECT_STREQ(dialog_.m_szStatus, L"读卡成功！请放下一张卡...");
+    EXPECT_EQ(dialog_.m_bAlarm, 0);
+    Screenshot(window, "reader_main_large_card");
+
+    SendStatus(window, kBlacklistHit);
+    EXPECT_STREQ(dialog_.m_szStatus, L"此人已被列入黑名单！");
+    EXPECT_EQ(dialog_.m_bAlarm, 1);
+    // The card lifted: the blacklist text stays up.
+    SendStatus(window, kStatusChanged, 0x80);
+    EXPECT_STREQ(dialog_.m_szStatus, L"此人已被列入黑名单！");
+    wcscpy_s(FakePoll().card.newAddress, L"北京市西城区新街口外大街");
+    SendStatus(window, kNewAddressAdded);
+    EXPECT_STREQ(dialog_.m_cardShown.newAddress, L"北京市西城区新街口外大街");
+    Screenshot(window, "reader_main_large_alarm");
+
+    SendMessageW(window, WM_TIMER, kClearTimer, 0);
+    EXPECT_STREQ(dialog_.m_cardShown.name, L"");
+    EXPECT_EQ(dialog_.m_hPhoto.Get(), nullptr);
+    EXPECT_EQ(dialog_.m_bAlarm, 0);
+    EXPECT_STREQ(dialog_.m_szStatus, L"请放卡...");
+    // The last card stays for printing.
+    EXPECT_STREQ(dialog_.m_cardLast.name, L"张三丰");
+    EXPECT_FALSE(KillTimer(window, kClearTimer)) << "the clear timer fires once";
+  });
+}
+
+TEST_F(MainWindowTest, ClearTimerLeavesAConnectionFailureVisible) {
+  Run([&](HWND window) {
+    SendMessageW(window, WM_CARD_READ, 0, 0);
+    SendStatus(window, kStatusChanged, 1);
+    SendMessageW(window, WM_TIMER, kClearTimer, 0);
+    EXPECT_STREQ(dialog_.m_szStatus, L"连接 COM3 端口失败");
+    EXPECT_STREQ(dialog_.m_cardShown.name, L"");
+  });
+}
+
+TEST_F(MainWindowTest, TimersRunOnlyAsTheSettingsAllow) {
+  SetClear(0);
+  SetReservedTime(30);
+  Run([&](HWND window) {
+    EXPECT_TRUE(KillTimer(window, kHideTimer)) << "started with the window";
+    SendMessageW(window, WM_CARD_READ, 0, 0);
+    EXPECT_FALSE(KillTimer(window, kClearTimer));
+    EXPECT_TRUE(KillTimer(window, kHideTimer));
+    SetClear(1);
+    SendMessageW(window, WM_CARD_READ, 0, 0);
+    EXPECT_TRUE(KillTimer(window, kClearTimer));
+
+    SendMessageW(window, WM_TIMER, kHideTimer, 0);
+    EXPECT_TRUE(IsIconic(window));
+    EXPECT_FALSE(KillTimer(window, kHideTimer)) << "the hide timer fires once";
+    SendMessageW(window, WM_CARD_READ, 0, 0);
+    EXPECT_FALSE(IsIconic(window)) << "a read brings the window back";
+    KillTimer(window, kHideTimer);
+    SendMessageW(window, WM_SYSCOMMAND, SC_RESTORE, 0);
+    EXPECT_TRUE(KillTimer(window, kHideTimer)) << "a restore restarts the hide timer";
+  });
+}
+
+TEST_F(MainWindowTest, SizeModesFollowTheMenu) {
+  Run([&](HWND window) {
+    // The test display is 1600 pixels wide.
+    EXPECT_EQ(dialog_.m_nScale, 4);
+    EXPECT_EQ(WindowSize(window).cx, 912);
+    EXPECT_EQ(WindowSize(window).cy, 672);
+    SendMessageW(window, WM_CARD_READ, 0, 0);
+    struct Case {
+      UINT command;
+      int scale;
+      int width;
+      int height;
+      const char* screenshot;
+    };
+    const Case cases[] = {{ID_MENU_SIZE_MEDIUM, 3, 684, 504, "reader_main_medium_card"},
+                          {ID_MENU_SIZE_SMALL, 2, 456, 336, "reader_main_small_card"},
+                          {ID_MENU_SIZE_LARGE, 4, 912, 672, nullptr}};
+    for (const Case& c : cases) {
+      SendCommand(window, c.command);
+      EXPECT_EQ(dialog_.m_nScale, c.scale);
+      EXPECT_EQ(WindowSize(window).cx, c.width);
+      EXPECT_EQ(WindowSize(window).cy, c.height);
+      RECT region{};
+      EXPECT_NE(GetWindowRgnBox(window, &region), ERROR);
+      // A rounded region leaves out its last column and row.
+      EXPECT_EQ(region.right, c.width - 1);
+      EXPECT_EQ(region.bottom, c.height - 1);
+      RECT client{};
+      GetClientRect(window, &client);
+      EXPECT_EQ(dialog_.m_nClientWidth, client.right);
+      EXPECT_EQ(dialog_.m_nClientHeight, client.bottom);
+      RECT toolBar{};
+      GetWindowRect(dialog_.m_toolBar.m_hWnd, &toolBar);
+      MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&toolBar), 2);
+      EXPECT_EQ(toolBar.left, client.right - 284);
+      EXPECT_EQ(toolBar.top, client.bottom - 39);
+      EXPECT_EQ(FakePoll().statusRect.top, client.bottom - 39);
+      BITMAP background{};
+      ASSERT_NE(GetObjectW(dialog_.m_hBackground, sizeof(background), &background), 0);
+      EXPECT_EQ(background.bmWidth, client.right);
+      if (c.screenshot != nullptr) Screenshot(window, c.screenshot);
+    }
+    SendStatus(window, kBlacklistHit);
+    SendCommand(window, ID_MENU_SIZE_SMALL);
+    Screenshot(window, "reader_main_small_alarm");
+  });
+}
+
+TEST_F(MainWindowTest, ContextMenuChecksTheSoundAndTheSize) {
+  Run([&](HWND window) {
+    SendCommand(window, ID_MENU_SIZE_MEDIUM);
+    MenuChecks checks = ReadContextMenu(window);
+    ASSERT_TRUE(checks.opened);
+    EXPECT_TRUE(checks.sound);
+    EXPECT_FALSE(checks.large);
+    EXPECT_TRUE(checks.medium);
+    EXPECT_FALSE(checks.small);
+
+    // The sound switch changes the setting in memory only; the running loop
+    // is not restarted for it.
+    SendCommand(window, ID_MENU_SOUND);
+    EXPECT_EQ(dialog_.m_bSound, 0);
+    EXPECT_EQ(GetSound(), 0);
+    EXPECT_EQ(FakePoll().started, 1);
+    SendCommand(window, ID_MENU_SIZE_LARGE);
+    checks = ReadContextMenu(window);
+    EXPECT_FALSE(checks.sound);
+    EXPECT_TRUE(checks.large);
+    EXPECT_FALSE(checks.medium);
+    SendCommand(window, ID_MENU_SOUND);
+    EXPECT_EQ(dialog_.m_bSound, 1);
+    EXPECT_EQ(GetSound(), 1);
+  });
+}
+
+TEST_F(MainWindowTest, EnterEndsTheWindow) {
+  const ModalOutcome outcome = Run([](HWND window) { PostKey(window, VK_RETURN); });
+  EXPECT_EQ(outcome.result, IDOK);
+  EXPECT_FALSE(outcome.closedByDriver);
+  EXPECT_EQ(FakePoll().finished, 1);
+}
+
+TEST_F(MainWindowTest, EscEndsTheWindow) {
+  const ModalOutcome outcome = Run([](HWND window) { PostKey(window, VK_ESCAPE); });
+  EXPECT_EQ(outcome.result, IDCANCEL);
+  EXPECT_FALSE(outcome.closedByDriver);
+}
+
+TEST_F(MainWindowTest, ToolTipsComeFromTheStringTable) {
+  Run([&](HWND window) {
+    NMTTDISPINFOW tip{};
+    tip.hdr.hwndFrom = dialog_.m_toolBar.m_hWnd;
+    tip.hdr.idFrom = ID_TOOL_PRINT;
+    tip.hdr.code = TTN_GETDISPINFOW;
+    SendMessageW(window, WM_NOTIFY, ID_TOOL_PRINT, reinterpret_cast<LPARAM>(&tip));
+    EXPECT_EQ(tip.lpszText, MAKEINTRESOURCEW(IDS_TIP_PRINT));
+    EXPECT_NE(tip.hinst, nullptr);
+    EXPECT_TRUE(tip.uFlags & TTF_DI_SETITEM);
+    wchar_t text[16];
+    LoadStringW(tip.hinst, IDS_TIP_PRINT, text, 16);
+    EXPECT_STREQ(text, L"打印");
+  });
+}
+
+TEST_F(MainWindowTest, HelpShowsVersionAndFolders) {
+  std::wstring shown;
+  SetMessageBoxHandler([&](HWND, const wchar_t* text, const wchar_t*, UINT) {
+    shown = text;
+    return IDOK;
+  });
+  Run([&](HWND window) { SendCommand(window, ID_MENU_HELP); });
+  EXPECT_NE(shown.find(L"版本"), std::wstring::npos);
+  EXPECT_NE(shown.find(appData_.Path()), std::wstring::npos) << "the save folder";
+}
+
+TEST_F(MainWindowTest, ConfigurationRestartsTheLoopAndTheTimers) {
+  SetReservedTime(30);
+  Run([&](HWND window) {
+    SendStatus(window, kStatusChanged, 0x80);
+    const ModalOutcome config = DriveModal(
+        [&] {
+          SendCommand(window, ID_TOOL_CONFIG);
+          return INT_PTR{0};
+        },
+        [&](HWND configWindow) {
+          // The old loop is gone before the dialog shows.
+          EXPECT_EQ(FakePoll().finished, 1);
+          EXPECT_EQ(dialog_.m_bReaderReady, 0);
+          ClickButton(configWindow, IDCANCEL);
+        });
+    EXPECT_TRUE(config.stepsRan);
+    EXPECT_TRUE(StartedThreads(2));
+    EXPECT_NE(dialog_.m_hPollThread, nullptr);
+    EXPECT_TRUE(KillTimer(window, kHideTimer));
+    EXPECT_TRUE(KillTimer(window, kClearTimer));
+  });
+  EXPECT_EQ(FakePoll().finished, 2);
+}
+
+}  // namespace
