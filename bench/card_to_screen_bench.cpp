@@ -94,6 +94,11 @@ int wmain(int argc, wchar_t** argv) {
   RegisterClassW(&windowClass);
   HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
 
+  // The first lay of a card file makes the emulator encode its portrait;
+  // that is the emulator's work, not the read's.
+  emulator.Request(std::string("lay ") + cardFile);
+  emulator.Request("lift");
+
   SetPollRunning(1);
   HANDLE thread = CreateThread(nullptr, 0, CardPollThread, window, 0, nullptr);
   std::vector<double> samples;

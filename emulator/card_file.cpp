@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <set>
 #include <vector>
 
@@ -145,8 +147,40 @@ int ReadRawPhoto(const std::filesystem::path& path, std::vector<std::uint8_t>& p
   return kCardFileOk;
 }
 
+// Encoded photos of the portraits laid so far, by path and the file's size
+// and time of change. Encoding takes a noticeable fraction of a second (many
+// seconds in a sanitizer build), and tests and benchmarks lay the same card
+// again and again; a changed file is encoded afresh.
+struct PortraitKey {
+  std::string path;
+  std::uintmax_t size;
+  std::filesystem::file_time_type changed;
+  auto operator<=>(const PortraitKey&) const = default;
+};
+
+std::map<PortraitKey, std::vector<std::uint8_t>>& EncodedPortraits() {
+  static std::map<PortraitKey, std::vector<std::uint8_t>> encoded;
+  return encoded;
+}
+
+std::optional<PortraitKey> KeyOf(const std::filesystem::path& path) {
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return std::nullopt;
+  const auto changed = std::filesystem::last_write_time(path, error);
+  if (error) return std::nullopt;
+  return PortraitKey{path.native(), size, changed};
+}
+
 // Fits the picture to the photo size and encodes it as the card's photo.
 int EncodePortrait(const std::filesystem::path& path, std::vector<std::uint8_t>& photo, std::string& error) {
+  const std::optional<PortraitKey> key = KeyOf(path);
+  if (key) {
+    if (const auto known = EncodedPortraits().find(*key); known != EncodedPortraits().end()) {
+      photo = known->second;
+      return kCardFileOk;
+    }
+  }
   std::string bytes;
   if (ReadWholeFile(path, kLongestPortraitFile, bytes) != 0) {
     error = "cannot read portrait " + path.native();
@@ -163,6 +197,7 @@ int EncodePortrait(const std::filesystem::path& path, std::vector<std::uint8_t>&
     error = "portrait cannot be encoded: " + path.native();
     return kCardPortraitUnusable;
   }
+  if (key) EncodedPortraits()[*key] = photo;
   return kCardFileOk;
 }
 }  // namespace
