@@ -1,0 +1,223 @@
+// The configuration dialog driven with messages, with the reader emulator
+// on one COM port so that exactly one serial port can be opened.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <string>
+
+#include "common/card_database.h"
+#include "common/message_box.h"
+#include "common/reader_settings.h"
+#include "common/working_folders.h"
+#include "reader_app/config_dlg.h"
+#include "reader_app/resource_ids.h"
+#include "support/app_data_folder.h"
+#include "support/emulator_control.h"
+#include "support/modal_driver.h"
+#include "support/screenshot.h"
+#include "window_fixture.h"
+
+namespace {
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+std::wstring ComboText(HWND dialog, int index) {
+  HWND list = GetDlgItem(dialog, IDC_PORT_LIST);
+  wchar_t text[32] = {};
+  SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+int ComboCount(HWND dialog) { return static_cast<int>(SendDlgItemMessageW(dialog, IDC_PORT_LIST, CB_GETCOUNT, 0, 0)); }
+int ComboSelection(HWND dialog) { return static_cast<int>(SendDlgItemMessageW(dialog, IDC_PORT_LIST, CB_GETCURSEL, 0, 0)); }
+
+std::wstring SettingsFile() {
+  wchar_t path[kPathCapacity];
+  GetSettingsFilePath(kPathCapacity, path);
+  return path;
+}
+
+int SavedInt(const wchar_t* section, const wchar_t* key) {
+  return static_cast<int>(GetPrivateProfileIntW(section, key, -100, SettingsFile().c_str()));
+}
+
+class ConfigDialogTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(emulator_.Connected()) << "run under tests/support/with-emulator";
+    emulator_.Request("plug");
+    port_ = EmulatorComPort();
+    // A prepared start: settings folder with the shipped files, then the
+    // settings read from it.
+    ASSERT_EQ(PrepareWorkingFolders(), 1);
+    UseWindowTestSettings(appData_.Path() + L"Tarnwick\\");
+    SetMessageBoxHandler([this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+      messages_.push_back(text);
+      captions_.push_back(caption);
+      types_.push_back(type);
+      return answer_;
+    });
+  }
+  void TearDown() override {
+    SetMessageBoxHandler({});
+    emulator_.Request("plug");
+  }
+
+  EmulatorControl emulator_;
+  ScopedAppDataFolder appData_;
+  int port_ = 0;
+  CConfigDlg dialog_;
+  int answer_ = IDCANCEL;
+  std::vector<std::wstring> messages_;
+  std::vector<std::wstring> captions_;
+  std::vector<UINT> types_;
+};
+
+TEST_F(ConfigDialogTest, CheckBoxesShowOnlyTheValueOneAndConfirmStoresAndSaves) {
+  SetSound(2);
+  SetDialog(1);
+  SetClear(0);
+  SetAutoSave(1);
+  SetReservedTime(30);
+  const ModalOutcome outcome = RunModal(dialog_, [&](HWND window) {
+    EXPECT_FALSE(Checked(window, IDC_SOUND));
+    EXPECT_TRUE(Checked(window, IDC_DIALOG_AT_START));
+    EXPECT_FALSE(Checked(window, IDC_CLEAR));
+    EXPECT_TRUE(Checked(window, IDC_AUTO_SAVE));
+    EXPECT_EQ(ControlText(window, IDC_RESERVED_TIME), L"30");
+    EXPECT_EQ(ControlText(window, IDC_BG_PATH), GetBgBmp());
+    EXPECT_EQ(ControlText(window, IDC_SAVE_PATH), GetSavePath());
+    EXPECT_EQ(SaveWindowScreenshot(window, "reader_config_dialog"), kScreenshotSaved);
+    ClickButton(window, IDC_CLEAR);
+    SetControlText(window, IDC_RESERVED_TIME, L"45");
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(outcome.result, IDOK);
+  EXPECT_EQ(GetSound(), 0);
+  EXPECT_EQ(GetDialog(), 1);
+  EXPECT_EQ(GetClear(), 1);
+  EXPECT_EQ(GetReservedTime(), 45);
+  EXPECT_EQ(SavedInt(L"Display", L"Sound"), 0);
+  EXPECT_EQ(SavedInt(L"Display", L"Clear"), 1);
+  EXPECT_EQ(SavedInt(L"Display", L"ReservedTime"), 45);
+}
+
+TEST_F(ConfigDialogTest, AnEmptyIntervalIsRefusedAndTheDialogStays) {
+  const ModalOutcome outcome = RunModal(dialog_, [&](HWND window) {
+    SetControlText(window, IDC_RESERVED_TIME, L"");
+    ClickButton(window, IDOK);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], L"请输入一个整数。");
+  });
+  EXPECT_TRUE(outcome.closedByDriver);
+}
+
+TEST_F(ConfigDialogTest, PortListHoldsUsbOrTheSerialPortsThatOpen) {
+  SetPortType(kPortTypeUsb);
+  SetComPort(port_);
+  RunModal(dialog_, [&](HWND window) {
+    EXPECT_TRUE(Checked(window, IDC_USB));
+    ASSERT_EQ(ComboCount(window), 1);
+    EXPECT_EQ(ComboText(window, 0), L"USB");
+    EXPECT_EQ(ComboSelection(window), 0);
+
+    ClickButton(window, IDC_SERIAL);
+    EXPECT_EQ(GetPortType(), 0) << "the kind changes at once";
+    ASSERT_EQ(ComboCount(window), 1) << "only the emulator's port opens";
+    EXPECT_EQ(ComboText(window, 0), L"COM" + std::to_wstring(port_));
+    EXPECT_EQ(ComboSelection(window), 0);
+
+    ClickButton(window, IDC_USB);
+    EXPECT_EQ(GetPortType(), kPortTypeUsb);
+    ClickButton(window, IDC_SERIAL);
+    ClickButton(window, IDCANCEL);
+  });
+  // Left with 退出: the kind stays in memory, the file is untouched.
+  EXPECT_EQ(GetPortType(), 0);
+  EXPECT_EQ(GetCurrentPort(), port_);
+  EXPECT_EQ(SavedInt(L"Port", L"Type"), 2);
+}
+
+TEST_F(ConfigDialogTest, ConfirmStoresThePortAndPreparesANewSaveFolder) {
+  SetPortType(0);
+  SetComPort(1);
+  const std::wstring newFolder = appData_.Path() + L"存档\\";
+  RunModal(dialog_, [&](HWND window) {
+    EXPECT_EQ(ComboSelection(window), -1) << "port 1 does not open, so nothing is selected";
+    SendDlgItemMessageW(window, IDC_PORT_LIST, CB_SETCURSEL, 0, 0);
+    SetControlText(window, IDC_SAVE_PATH, newFolder.c_str());
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(GetComPort(), port_);
+  EXPECT_EQ(SavedInt(L"Port", L"COMPort"), port_);
+  EXPECT_EQ(std::wstring(GetSavePath()), newFolder);
+  EXPECT_NE(GetFileAttributesW((newFolder + L"card2").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(ConfigDialogTest, ConfirmingTheUsbEntryStoresUsbPort1001) {
+  SetPortType(kPortTypeUsb);
+  SetUsbPort(1005);
+  RunModal(dialog_, [&](HWND window) { ClickButton(window, IDOK); });
+  EXPECT_EQ(GetUsbPort(), 1001);
+  EXPECT_EQ(SavedInt(L"Port", L"USBPort"), 1001);
+}
+
+TEST_F(ConfigDialogTest, AnEmptyPortListKeepsThePortSetBefore) {
+  SetPortType(0);
+  SetComPort(7);
+  emulator_.Request("fault unplug");
+  RunModal(dialog_, [&](HWND window) {
+    EXPECT_EQ(ComboCount(window), 0);
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(GetComPort(), 7);
+  EXPECT_EQ(SavedInt(L"Port", L"COMPort"), 7);
+}
+
+int CountReads() {
+  sqlite3* db = nullptr;
+  int count = -1;
+  if (OpenCardDatabase(&db) == SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, "select count(*) from cardinfo", -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW) {
+      count = sqlite3_column_int(statement, 0);
+    }
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return count;
+}
+
+TEST_F(ConfigDialogTest, PurgeAsksWithTheDateAndDeletesTheReadsBeforeIt) {
+  CardInfo card = SampleCard();
+  SYSTEMTIME before{2010, 5, 4, 6, 12, 0, 0, 0};
+  SYSTEMTIME onTheDay{2010, 5, 5, 7, 9, 0, 0, 0};
+  ASSERT_EQ(StoreCardRead(card, before), 0);
+  ASSERT_EQ(StoreCardRead(card, onTheDay), 0);
+  RunModal(dialog_, [&](HWND window) {
+    SYSTEMTIME date{2010, 5, 5, 7, 0, 0, 0, 0};
+    DateTime_SetSystemtime(GetDlgItem(window, IDC_PURGE_DATE), GDT_VALID, &date);
+    ClickButton(window, IDC_PURGE);
+    EXPECT_EQ(CountReads(), 2) << "cancelled";
+    answer_ = IDOK;
+    ClickButton(window, IDC_PURGE);
+    EXPECT_TRUE(IsWindowVisible(window)) << "the dialog stays open";
+  });
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[0], L"是否需要删除2010年5月7日前的历史记录？");
+  EXPECT_EQ(captions_[0], L"");
+  EXPECT_EQ(types_[0], static_cast<UINT>(MB_OKCANCEL));
+  EXPECT_EQ(CountReads(), 1);
+}
+
+TEST_F(ConfigDialogTest, HelpShowsTheFolders) {
+  RunModal(dialog_, [&](HWND window) { ClickButton(window, IDC_CONFIG_HELP); });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].find(GetSavePath()), std::wstring::npos);
+}
+
+}  // namespace
