@@ -58,6 +58,20 @@ TEST_F(PhotoArchiveTest, NumbersThatCouldLeaveTheArchiveAreNotUsed) {
   EXPECT_TRUE(IsArchivableIdNumber(L"11010119800507123X"));
 }
 
+// The build's Wine prefix has a second drive T: (see scripts/wine-prefix);
+// on a machine without one there is nothing to test.
+TEST(PhotoArchiveOnAnotherDrive, SavePathOnADataDriveHoldsTheArchive) {
+  if (GetDriveTypeW(L"T:\\") == DRIVE_NO_ROOT_DIR) GTEST_SKIP() << "no drive T:";
+  const std::wstring savePath = L"T:\\archive-test-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+  ASSERT_TRUE(CreateDirectoryW(savePath.c_str(), nullptr));
+  SetSavePath(savePath.c_str());
+  std::ofstream(std::filesystem::path(savePath + L"image.bmp"), std::ios::binary) << "photo";
+  ArchivePhoto(0, Day(2010, 5, 7), L"11010119800507123X");
+  EXPECT_EQ(ReadWholeFile(savePath + L"201005\\07_11010119800507123X.bmp"), "photo");
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::path(savePath), ignored);
+}
+
 TEST(PhotoStatusText, TextsOfTheDecoderResults) {
   EXPECT_STREQ(PhotoStatusText(1), L"相片解码解码正确");
   EXPECT_STREQ(PhotoStatusText(0), L"调用读卡接口库错误");
