@@ -140,4 +140,28 @@ TEST_F(EndToEndTest, ClosingWhileACardIsReadWaitsForTheLoopToEnd) {
   CloseHandle(thread);
 }
 
+TEST_F(EndToEndTest, TheConfigurationDialogMovesTheLoopToAnotherPort) {
+  SetComPort(3);  // nothing there
+  RunModal(dialog_, [&](HWND window) {
+    EXPECT_TRUE(PumpUntil([&] { return std::wcscmp(dialog_.m_szStatus, L"连接 COM3 端口失败") == 0; }, 10000))
+        << "status: " << testing::PrintToString(std::wstring(dialog_.m_szStatus));
+    const ModalOutcome config = DriveModal(
+        [&] {
+          SendMessageW(window, WM_COMMAND, ID_MENU_CONFIG, 0);
+          return INT_PTR{0};
+        },
+        [&](HWND configWindow) {
+          ASSERT_EQ(SendDlgItemMessageW(configWindow, IDC_PORT_LIST, CB_GETCOUNT, 0, 0), 1);
+          SendDlgItemMessageW(configWindow, IDC_PORT_LIST, CB_SETCURSEL, 0, 0);
+          ClickButton(configWindow, IDOK);
+        });
+    EXPECT_EQ(config.result, 0);
+    EXPECT_EQ(GetComPort(), EmulatorComPort());
+    EXPECT_TRUE(PumpUntil([&] { return std::wcscmp(dialog_.m_szStatus, L"请放卡...") == 0; }, 10000));
+    emulator_.Request("lay " + std::string(SAMPLE_CARD));
+    EXPECT_TRUE(PumpUntil([&] { return std::wcscmp(dialog_.m_cardShown.idNumber, kSampleId) == 0; }, 10000));
+    SendMessageW(window, WM_COMMAND, ID_TOOL_EXIT, 0);
+  });
+}
+
 }  // namespace
