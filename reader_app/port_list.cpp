@@ -13,8 +13,7 @@ void AddEntry(HWND list, const wchar_t* text, int value, bool select) {
   if (select) SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
-}  // namespace
-
+// True when \\.\COMn exists and can be opened; it is closed again at once.
 bool SerialPortOpens(int number) {
   wchar_t device[16];
   std::swprintf(device, std::size(device), L"\\\\.\\COM%d", number);
@@ -23,6 +22,8 @@ bool SerialPortOpens(int number) {
   CloseHandle(port);
   return true;
 }
+
+}  // namespace
 
 void FillUsbPortList(HWND list) {
   SendMessageW(list, CB_RESETCONTENT, 0, 0);

@@ -13,7 +13,5 @@ void FillUsbPortList(HWND list);
 // COM1..COM16 that opens at this moment, selecting the one numbered
 // preselected; nothing is selected when none matches.
 void FillSerialPortList(HWND list, int preselected);
-// True when \\.\COMn exists and can be opened; it is closed again at once.
-bool SerialPortOpens(int number);
 // The item value of the selected entry, or -1 when nothing is selected.
 int SelectedPortValue(HWND list);

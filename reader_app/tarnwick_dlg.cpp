@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cwchar>
 #include <iterator>
 
@@ -55,7 +56,7 @@ RECT WorkAreaOf(HWND window) {
 
 }  // namespace
 
-CTarnwickDlg::CTarnwickDlg(PollThreadProc pollThread) : CDialog(IDD_TARNWICK), m_pollThread(pollThread) {
+CTarnwickDlg::CTarnwickDlg() : CDialog(IDD_TARNWICK) {
   m_hIcon.Load(ResourceInstance(), IDR_MAINFRAME);
   m_hAlarmIcon.Load(ResourceInstance(), IDI_ALARM);
 }
@@ -161,12 +162,13 @@ LRESULT CTarnwickDlg::OnContextMenu(WPARAM, LPARAM lParam) {
   if (!menu.Load(ResourceInstance(), IDR_CONTEXT_MENU)) return 0;
   HMENU popup = menu.GetSubMenu(0);
   CheckMenuCommand(popup, ID_MENU_SOUND, m_bSound == 1);
+  const int currentMode = SizeModeForScale(m_nScale);
   for (int mode = 0; mode < kSizeModeCount; ++mode) {
-    CheckMenuCommand(popup, ID_MENU_SIZE_LARGE + mode, kSizeModes[mode].scale == m_nScale);
+    CheckMenuCommand(popup, ID_MENU_SIZE_LARGE + mode, mode == currentMode);
   }
   POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
   // A menu asked for from the keyboard comes without a point.
-  if (lParam == -1) GetCursorPos(&at);
+  if (at.x == -1 && at.y == -1) GetCursorPos(&at);
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, at.x, at.y, 0, m_hWnd, nullptr);
   return 0;
 }
@@ -192,7 +194,10 @@ LRESULT CTarnwickDlg::OnTimer(WPARAM timer, LPARAM) {
     if (m_bReaderReady == 1) SetStatus(L"请放卡...");
     m_bAlarm = 0;
     InvalidateRect(m_hWnd, nullptr, TRUE);
+  } else {
+    return 0;
   }
+  // Both timers fire once.
   KillTimer(m_hWnd, timer);
   return 0;
 }
@@ -332,7 +337,7 @@ void CTarnwickDlg::SetStatus(const wchar_t* text) {
 
 void CTarnwickDlg::StartPolling() {
   SetPollRunning(1);
-  m_hPollThread = CreateThread(nullptr, 0, m_pollThread, m_hWnd, 0, nullptr);
+  m_hPollThread = CreateThread(nullptr, 0, CardPollThread, m_hWnd, 0, nullptr);
 }
 
 void CTarnwickDlg::StopPolling() {
@@ -343,9 +348,16 @@ void CTarnwickDlg::StopPolling() {
   m_hPollThread = nullptr;
 }
 
+UINT HideTimerPeriodMs(int seconds) {
+  // A very long interval would overflow the period in milliseconds and
+  // minimise the window far too early; the longest timer is about 24 days.
+  const ULONGLONG period = static_cast<ULONGLONG>(seconds) * 1000u;
+  return static_cast<UINT>(std::min<ULONGLONG>(period, USER_TIMER_MAXIMUM));
+}
+
 void CTarnwickDlg::RestartHideTimer() {
   const int seconds = GetReservedTime();
-  if (seconds > 0) SetTimer(m_hWnd, kHideTimer, static_cast<UINT>(seconds) * 1000u, nullptr);
+  if (seconds > 0) SetTimer(m_hWnd, kHideTimer, HideTimerPeriodMs(seconds), nullptr);
 }
 
 void CTarnwickDlg::RestartClearTimer() {

@@ -15,18 +15,18 @@
 #include "framework/toolbar_ctrl.h"
 #include "reader/card_poll.h"
 
-// The thread procedure of the polling loop; its argument is the window.
-using PollThreadProc = DWORD(WINAPI*)(LPVOID window);
-
 inline constexpr UINT_PTR kHideTimer = 1;
 inline constexpr UINT_PTR kClearTimer = 2;
 inline constexpr UINT kClearDelayMs = 20000;
 inline constexpr int kStatusCapacity = 64;
 
+// The hide timer's period for an interval of seconds (above 0), capped at
+// the longest period a timer can have.
+UINT HideTimerPeriodMs(int seconds);
+
 class CTarnwickDlg : public CDialog {
  public:
-  // pollThread is the polling loop's procedure; window tests give a stand-in.
-  explicit CTarnwickDlg(PollThreadProc pollThread = CardPollThread);
+  CTarnwickDlg();
 
   int m_nScale = 2;
   int m_bSound = 0;
@@ -83,6 +83,4 @@ class CTarnwickDlg : public CDialog {
   void StopPolling();
   void RestartHideTimer();
   void RestartClearTimer();
-
-  PollThreadProc m_pollThread;
 };

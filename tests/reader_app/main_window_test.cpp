@@ -206,6 +206,13 @@ TEST_F(MainWindowTest, TimersRunOnlyAsTheSettingsAllow) {
   });
 }
 
+TEST(HideTimer, LongIntervalsAreCappedInsteadOfOverflowing) {
+  EXPECT_EQ(HideTimerPeriodMs(30), 30000u);
+  EXPECT_EQ(HideTimerPeriodMs(2000000), 2000000000u);
+  EXPECT_EQ(HideTimerPeriodMs(5000000), static_cast<UINT>(USER_TIMER_MAXIMUM));
+  EXPECT_EQ(HideTimerPeriodMs(2147483647), static_cast<UINT>(USER_TIMER_MAXIMUM));
+}
+
 TEST_F(MainWindowTest, SizeModesFollowTheMenu) {
   Run([&](HWND window) {
     // The test display is 1600 pixels wide.
