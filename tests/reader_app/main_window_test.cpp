@@ -256,6 +256,8 @@ TEST_F(MainWindowTest, SizeModesFollowTheMenu) {
       if (c.screenshot != nullptr) Screenshot(window, c.screenshot);
     }
     SendStatus(window, kBlacklistHit);
+    SendCommand(window, ID_MENU_SIZE_MEDIUM);
+    Screenshot(window, "reader_main_medium_alarm");
     SendCommand(window, ID_MENU_SIZE_SMALL);
     Screenshot(window, "reader_main_small_alarm");
   });
