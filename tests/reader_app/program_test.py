@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""The reader program as a person runs it: Tarnwick.exe started from the
+program folder under Wine with the reader emulator, a card laid on the
+reader, and the program closed again like a window is closed."""
+import datetime
+import os
+import shutil
+import sqlite3
+import subprocess
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+from wine_tools import PORT, AppDataFolder, Emulator, wine, write_settings  # noqa: E402
+
+PROGRAM = sys.argv[1]
+emulator = Emulator(sys.argv[2])
+SAMPLE_CARD = sys.argv[3]
+SCREENSHOTS = sys.argv[4]
+SAMPLE_ID = "99052119920314002X"
+
+
+def wait_for(condition, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.2)
+    return condition()
+
+
+class ProgramTest(unittest.TestCase):
+    def setUp(self):
+        self.app_data = AppDataFolder()
+        os.makedirs(self.app_data.settings_folder)
+        write_settings(self.path("RoraDI.ini"), {
+            "Display": {"Sound": 0, "Dialog": 0, "Clear": 1, "ReservedTime": 0},
+            "Save": {"AutoSave": 1, "SavePath": ""},
+            "Port": {"Type": 2, "COMPort": PORT, "BaudRate": 115200},
+            "Card": {"ReadAppend": 1, "Period": 100},
+        })
+        shutil.copy(os.path.join(os.path.dirname(PROGRAM), "card2"), self.path("card2"))
+        with sqlite3.connect(self.path("card2")) as db:
+            db.execute("insert into blacklist values (?, 'test')", (SAMPLE_ID,))
+        emulator("clear-faults")
+        emulator("lift")
+        self.program = subprocess.Popen(["wine", PROGRAM], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def tearDown(self):
+        if self.program.poll() is None:
+            self.program.kill()
+            self.program.wait()
+        self.app_data.close()
+
+    def path(self, name):
+        return os.path.join(self.app_data.settings_folder, name)
+
+    @staticmethod
+    def reader_contacted():
+        return len(emulator("log").split()) > 1
+
+    def stored_ids(self):
+        with sqlite3.connect(self.path("card2")) as db:
+            return [row[0] for row in db.execute("select cardid from cardinfo")]
+
+    def archived_photo(self):
+        today = datetime.date.today()
+        return self.path("%04d%02d/%02d_%s.bmp" % (today.year, today.month, today.day, SAMPLE_ID))
+
+    def close_program(self):
+        # Like the window's close box: the program ends its dialog, joins
+        # the polling thread and exits by itself.
+        wine("taskkill", "/im", "Tarnwick.exe")
+        self.program.wait(timeout=30)
+        return self.program.returncode
+
+    def test_a_card_laid_on_is_stored_and_archived_and_the_program_closes_cleanly(self):
+        self.assertTrue(wait_for(self.reader_contacted, 20), "the program never spoke to the reader")
+        emulator("lay", SAMPLE_CARD)
+        self.assertTrue(wait_for(lambda: self.stored_ids() == [SAMPLE_ID], 20))
+        self.assertTrue(wait_for(lambda: os.path.exists(self.archived_photo()), 10))
+        if shutil.which("import"):
+            time.sleep(0.5)
+            subprocess.run(["import", "-window", "root", os.path.join(SCREENSHOTS, "reader_program_screen.png")],
+                           check=False, timeout=30)
+        self.assertEqual(self.close_program(), 0)
+
+    def test_closing_while_a_card_is_read_ends_the_program(self):
+        self.assertTrue(wait_for(self.reader_contacted, 20))
+        emulator("lay", SAMPLE_CARD)
+        # About when the next pass finds the card and reads it at line rate.
+        time.sleep(0.25)
+        self.assertEqual(self.close_program(), 0)
+
+
+if __name__ == "__main__":
+    unittest.main(argv=sys.argv[:1])
