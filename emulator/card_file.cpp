@@ -2,17 +2,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <optional>
 #include <set>
 #include <vector>
 
+#include "emulator/card_photo.h"
+#include "emulator/file_bytes.h"
 #include "emulator/utf8_to_utf16.h"
-#include "photo_decoder/bmp_file.h"
-#include "photo_decoder/png_file.h"
-#include "photo_decoder/portrait_fit.h"
-#include "photo_decoder/wlt_codec.h"
 
 namespace {
 enum class ValueRule { kText, kSexCode, kTwoDigits, kDate, kDateOrLongTerm, kExactLength };
@@ -38,10 +33,6 @@ constexpr KeyRule kKeyRules[] = {
     {"photo_wlt", ValueRule::kText, kLongestPath, false},
     {"portrait", ValueRule::kText, kLongestPath, false},
 };
-
-// Portraits come from cameras and scanners; anything larger is refused
-// rather than read into memory.
-constexpr std::size_t kLongestPortraitFile = 64u << 20;
 
 constexpr std::u16string_view kLongTerm = u"长期";
 
@@ -118,88 +109,6 @@ void FillPhotoFiller(std::array<std::uint8_t, kCardPhotoBytes>& photo) {
   for (std::size_t i = 0; i < photo.size(); ++i) photo[i] = static_cast<std::uint8_t>(i * 7 + 3);
 }
 
-// Reads up to limit bytes: 0 when the whole file fit, 1 when it is longer,
-// -1 when it cannot be read.
-int ReadWholeFile(const std::filesystem::path& path, std::size_t limit, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return -1;
-  bytes.resize(limit + 1);
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (in.bad()) return -1;
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes.size() > limit ? 1 : 0;
-}
-
-std::vector<std::uint8_t> ToBytes(const std::string& text) { return {text.begin(), text.end()}; }
-
-int ReadRawPhoto(const std::filesystem::path& path, std::vector<std::uint8_t>& photo, std::string& error) {
-  std::string bytes;
-  const int read = ReadWholeFile(path, kCardPhotoBytes, bytes);
-  if (read < 0) {
-    error = "cannot read photo " + path.native();
-    return kCardPhotoUnreadable;
-  }
-  if (read > 0) {
-    error = "photo larger than 1024 bytes";
-    return kCardPhotoTooLarge;
-  }
-  photo = ToBytes(bytes);
-  return kCardFileOk;
-}
-
-// Encoded photos of the portraits laid so far, by path and the file's size
-// and time of change. Encoding takes a noticeable fraction of a second (many
-// seconds in a sanitizer build), and tests and benchmarks lay the same card
-// again and again; a changed file is encoded afresh.
-struct PortraitKey {
-  std::string path;
-  std::uintmax_t size;
-  std::filesystem::file_time_type changed;
-  auto operator<=>(const PortraitKey&) const = default;
-};
-
-std::map<PortraitKey, std::vector<std::uint8_t>>& EncodedPortraits() {
-  static std::map<PortraitKey, std::vector<std::uint8_t>> encoded;
-  return encoded;
-}
-
-std::optional<PortraitKey> KeyOf(const std::filesystem::path& path) {
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return std::nullopt;
-  const auto changed = std::filesystem::last_write_time(path, error);
-  if (error) return std::nullopt;
-  return PortraitKey{path.native(), size, changed};
-}
-
-// Fits the picture to the photo size and encodes it as the card's photo.
-int EncodePortrait(const std::filesystem::path& path, std::vector<std::uint8_t>& photo, std::string& error) {
-  const std::optional<PortraitKey> key = KeyOf(path);
-  if (key) {
-    if (const auto known = EncodedPortraits().find(*key); known != EncodedPortraits().end()) {
-      photo = known->second;
-      return kCardFileOk;
-    }
-  }
-  std::string bytes;
-  if (ReadWholeFile(path, kLongestPortraitFile, bytes) != 0) {
-    error = "cannot read portrait " + path.native();
-    return kCardPhotoUnreadable;
-  }
-  const std::vector<std::uint8_t> file = ToBytes(bytes);
-  RgbImage picture;
-  if (!DecodePng(file, picture) && !DecodeBmp(file, picture)) {
-    error = "portrait is not a PNG or uncompressed BMP picture: " + path.native();
-    return kCardPortraitUnusable;
-  }
-  photo = EncodeWltPhoto(FitPortrait(picture, kWltPhotoWidth, kWltPhotoHeight));
-  if (photo.empty()) {
-    error = "portrait cannot be encoded: " + path.native();
-    return kCardPortraitUnusable;
-  }
-  if (key) EncodedPortraits()[*key] = photo;
-  return kCardFileOk;
-}
 }  // namespace
 
 int ParseCardFileText(std::string_view text, CardFileFields& fields, std::string& error) {
