@@ -40,18 +40,12 @@ constexpr ToolButton kToolButtons[] = {
     {ID_TOOL_MINIMIZE, IDS_TIP_MINIMIZE},   {ID_TOOL_PRINT, IDS_TIP_PRINT}, {ID_TOOL_EXIT, IDS_TIP_EXIT},
 };
 
-int MonitorWidthOf(HWND window) {
+// The monitor the window is on, or the nearest one.
+MONITORINFO MonitorOf(HWND window) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
   GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-  return monitor.rcMonitor.right - monitor.rcMonitor.left;
-}
-
-RECT WorkAreaOf(HWND window) {
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof(monitor);
-  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor);
-  return monitor.rcWork;
+  return monitor;
 }
 
 }  // namespace
@@ -97,7 +91,8 @@ BOOL CTarnwickDlg::OnInitDialog() {
   SetWindowTextW(m_hWnd, L"居民身份证阅读器");
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
-  ApplySizeMode(SizeModeForMonitorWidth(MonitorWidthOf(m_hWnd)));
+  const RECT monitor = MonitorOf(m_hWnd).rcMonitor;
+  ApplySizeMode(SizeModeForMonitorWidth(monitor.right - monitor.left));
   CreateToolBar();
   m_bSound = GetSound();
   SetStatus(L"正在初始化...");
@@ -131,7 +126,7 @@ void CTarnwickDlg::ApplySizeMode(int mode) {
   const SizeMode& size = kSizeModes[mode];
   // The move below sends the size message, which must see the new scale.
   m_nScale = size.scale;
-  const POINT corner = PlaceInWorkArea(WorkAreaOf(m_hWnd), size.width, size.height);
+  const POINT corner = PlaceInWorkArea(MonitorOf(m_hWnd).rcWork, size.width, size.height);
   SetWindowPos(m_hWnd, nullptr, corner.x, corner.y, size.width, size.height, SWP_NOZORDER);
   if (m_rgnWindow.CreateRoundRectRgn(0, 0, size.width, size.height, kRegionCorner, kRegionCorner)) {
     m_rgnWindow.ApplyToWindow(m_hWnd, true);
