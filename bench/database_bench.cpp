@@ -51,7 +51,7 @@ std::wstring CitizenNumber(int n) {
 
 CardInfo SampleCard(int n) {
   CardInfo card{};
-  wcscpy(card.name, L"张三");
+  wcscpy(card.name, L"韩川");
   wcscpy(card.sex, L"男");
   wcscpy(card.nation, L"汉");
   wcscpy(card.birth, L"19800507");

@@ -9,13 +9,13 @@
 
 namespace {
 struct CardFields {
-  std::wstring name = L"张三";
+  std::wstring name = L"韩川";
   std::wstring sex = L"1";
   std::wstring nation = L"01";
   std::wstring birth = L"19800507";
-  std::wstring address = L"北京市东城区景山前街4号";
+  std::wstring address = L"临河市清溪区望山路18号";
   std::wstring idNumber = L"11010119800507123X";
-  std::wstring authority = L"北京市公安局东城分局";
+  std::wstring authority = L"临河市公安局清溪分局";
   std::wstring validFrom = L"20050301";
   std::wstring validTo = L"20250301";
 };
@@ -46,13 +46,13 @@ CardInfo Decode(const CardFields& fields) {
 
 TEST(CardText, DecodesEveryFieldAndTheDisplayTexts) {
   const CardInfo card = Decode({});
-  EXPECT_STREQ(card.name, L"张三");
+  EXPECT_STREQ(card.name, L"韩川");
   EXPECT_STREQ(card.sex, L"男");
   EXPECT_STREQ(card.nation, L"汉");
   EXPECT_STREQ(card.birth, L"19800507");
-  EXPECT_STREQ(card.address, L"北京市东城区景山前街4号");
+  EXPECT_STREQ(card.address, L"临河市清溪区望山路18号");
   EXPECT_STREQ(card.idNumber, L"11010119800507123X");
-  EXPECT_STREQ(card.authority, L"北京市公安局东城分局");
+  EXPECT_STREQ(card.authority, L"临河市公安局清溪分局");
   EXPECT_STREQ(card.validFrom, L"20050301");
   EXPECT_STREQ(card.validTo, L"20250301");
   EXPECT_STREQ(card.newAddress, L"");

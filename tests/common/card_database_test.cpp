@@ -22,13 +22,13 @@ fs::path PreparedDatabase() {
 
 CardInfo SampleCard(const wchar_t* idNumber = L"11010119800507123X") {
   CardInfo card{};
-  wcscpy(card.name, L"张三");
+  wcscpy(card.name, L"韩川");
   wcscpy(card.sex, L"男");
   wcscpy(card.nation, L"汉");
   wcscpy(card.birth, L"19800507");
-  wcscpy(card.address, L"北京市东城区景山前街4号");
+  wcscpy(card.address, L"临河市清溪区望山路18号");
   wcscpy(card.idNumber, idNumber);
-  wcscpy(card.authority, L"北京市公安局东城分局");
+  wcscpy(card.authority, L"临河市公安局清溪分局");
   wcscpy(card.validFrom, L"20050301");
   wcscpy(card.validTo, L"长期");
   return card;
@@ -95,7 +95,7 @@ TEST_F(CardDatabaseTest, StoresEveryFieldWithExactSecondsAndDateTag) {
   EXPECT_EQ(time.wMilliseconds, 0);
   EXPECT_EQ(QueryText("select cardname, sex, nation, birth, address, cardid, authority, validfrom, validto,"
                       " typeof(newaddress), length(newaddress), datetag from cardinfo"),
-            "张三|男|汉|19800507|北京市东城区景山前街4号|11010119800507123X|北京市公安局东城分局|20050301|长期|text|0|" +
+            "韩川|男|汉|19800507|临河市清溪区望山路18号|11010119800507123X|临河市公安局清溪分局|20050301|长期|text|0|" +
                 std::to_string(2010 << 16 | 5 << 8 | 7));
   // 2010-05-07 14:03:09 in 100 ns ticks since 1601-01-01.
   EXPECT_EQ(QueryText("select readtime from cardinfo"), "129177145890000000");

@@ -17,8 +17,8 @@ TEST(DialogTest, ClickRunsTableHandlerAndEnterEndsWithOk) {
   CTestDlg dialog;
   const ModalOutcome outcome = RunModal(dialog, [&](HWND window) {
     EXPECT_EQ(dialog.m_hWnd, window);
-    SetControlText(window, IDC_NAME, L"张三丰");
-    EXPECT_EQ(ControlText(window, IDC_NAME), L"张三丰");
+    SetControlText(window, IDC_NAME, L"韩晓川");
+    EXPECT_EQ(ControlText(window, IDC_NAME), L"韩晓川");
     ClickButton(window, IDC_PRESS);
     ClickButton(window, IDC_PRESS);
     EXPECT_EQ(dialog.pressCount, 2);
@@ -30,7 +30,7 @@ TEST(DialogTest, ClickRunsTableHandlerAndEnterEndsWithOk) {
   EXPECT_EQ(outcome.result, IDOK);
   EXPECT_TRUE(dialog.initRan);
   EXPECT_TRUE(dialog.okRan);
-  EXPECT_EQ(dialog.nameAtOk, L"张三丰");
+  EXPECT_EQ(dialog.nameAtOk, L"韩晓川");
   EXPECT_EQ(dialog.m_hWnd, nullptr);
 }
 

@@ -62,8 +62,8 @@ void CTestDlg::FillList() {
   m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   m_list.InsertColumn(0, L"姓名", 80);
   m_list.InsertColumn(1, L"地址", 200);
-  m_list.InsertItem(0, L"张三");
-  m_list.SetItemText(0, 1, L"北京市东城区景山前街4号");
+  m_list.InsertItem(0, L"韩川");
+  m_list.SetItemText(0, 1, L"临河市清溪区望山路18号");
   m_list.InsertItem(1, L"李四");
   // Longer than the first buffer that reading a text starts with.
   m_list.SetItemText(1, 1, std::wstring(100, L'路').c_str());

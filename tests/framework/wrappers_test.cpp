@@ -15,8 +15,8 @@ TEST(WrappersTest, ListAndTreeGiveBackWhatWasInserted) {
   RunModal(dialog, [&](HWND) {
     CListCtrl& list = dialog.m_list;
     ASSERT_EQ(list.GetItemCount(), 2);
-    EXPECT_EQ(list.GetItemText(0, 0), L"张三");
-    EXPECT_EQ(list.GetItemText(0, 1), L"北京市东城区景山前街4号");
+    EXPECT_EQ(list.GetItemText(0, 0), L"韩川");
+    EXPECT_EQ(list.GetItemText(0, 1), L"临河市清溪区望山路18号");
     EXPECT_EQ(list.GetItemText(1, 1), std::wstring(100, L'路'));
     EXPECT_TRUE(list.SetItemData(1, 42));
     EXPECT_EQ(list.GetItemData(1), 42);

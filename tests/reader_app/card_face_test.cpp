@@ -20,13 +20,13 @@ constexpr std::uint32_t kPhotoGreen = 0x00A000;
 
 CardInfo SampleCard() {
   CardInfo card{};
-  wcscpy_s(card.name, L"张三丰");
+  wcscpy_s(card.name, L"韩晓川");
   wcscpy_s(card.sex, L"男");
   wcscpy_s(card.nation, L"汉");
   wcscpy_s(card.birthText, L"1992年03月14日");
-  wcscpy_s(card.address, L"北京市东城区景山前街四号紫禁城博物院东华门内大街一百二十八号院");
+  wcscpy_s(card.address, L"临河市清溪区望山路十八号柳岸花园东区二期七栋三单元一百零八号");
   wcscpy_s(card.idNumber, L"99052119920314002X");
-  wcscpy_s(card.authority, L"北京市公安局东城分局");
+  wcscpy_s(card.authority, L"临河市公安局清溪分局");
   wcscpy_s(card.validityText, L"2010.05.07-2030.05.07");
   // Three words that each fill a line: the third line runs past the box.
   wcscpy_s(card.newAddress, L"河北省石家庄市长安区 中山东路一百号院三号楼 二单元八层八零二室东侧");

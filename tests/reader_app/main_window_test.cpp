@@ -144,7 +144,7 @@ TEST_F(MainWindowTest, AReadShowsTheCardTheAlarmAndTheClearTimerBlanksIt) {
     EXPECT_STREQ(dialog_.m_cardShown.name, L"");
     EXPECT_EQ(SendMessageW(window, WM_CARD_READ, 0, 0), 0);
     EXPECT_EQ(FakePoll().takes, 1);
-    EXPECT_STREQ(dialog_.m_cardShown.name, L"张三丰");
+    EXPECT_STREQ(dialog_.m_cardShown.name, L"韩晓川");
     EXPECT_STREQ(dialog_.m_cardLast.idNumber, L"99052119920314002X");
     EXPECT_NE(dialog_.m_hPhoto.Get(), nullptr);
     EXPECT_STREQ(dialog_.m_szStatus, L"读卡成功！请放下一张卡...");
@@ -157,9 +157,9 @@ TEST_F(MainWindowTest, AReadShowsTheCardTheAlarmAndTheClearTimerBlanksIt) {
     // The card lifted: the blacklist text stays up.
     SendStatus(window, kStatusChanged, 0x80);
     EXPECT_STREQ(dialog_.m_szStatus, L"此人已被列入黑名单！");
-    wcscpy_s(FakePoll().card.newAddress, L"北京市西城区新街口外大街");
+    wcscpy_s(FakePoll().card.newAddress, L"临河市清溪区柳岸街7号");
     SendStatus(window, kNewAddressAdded);
-    EXPECT_STREQ(dialog_.m_cardShown.newAddress, L"北京市西城区新街口外大街");
+    EXPECT_STREQ(dialog_.m_cardShown.newAddress, L"临河市清溪区柳岸街7号");
     Screenshot(window, "reader_main_large_alarm");
 
     SendMessageW(window, WM_TIMER, kClearTimer, 0);
@@ -168,7 +168,7 @@ TEST_F(MainWindowTest, AReadShowsTheCardTheAlarmAndTheClearTimerBlanksIt) {
     EXPECT_EQ(dialog_.m_bAlarm, 0);
     EXPECT_STREQ(dialog_.m_szStatus, L"请放卡...");
     // The last card stays for printing.
-    EXPECT_STREQ(dialog_.m_cardLast.name, L"张三丰");
+    EXPECT_STREQ(dialog_.m_cardLast.name, L"韩晓川");
     EXPECT_FALSE(KillTimer(window, kClearTimer)) << "the clear timer fires once";
   });
 }

@@ -10,14 +10,14 @@
 
 CardInfo SampleCard() {
   CardInfo card{};
-  wcscpy_s(card.name, L"张三丰");
+  wcscpy_s(card.name, L"韩晓川");
   wcscpy_s(card.sex, L"男");
   wcscpy_s(card.nation, L"汉");
   wcscpy_s(card.birth, L"19920314");
   wcscpy_s(card.birthText, L"1992年03月14日");
-  wcscpy_s(card.address, L"北京市东城区景山前街四号");
+  wcscpy_s(card.address, L"临河市清溪区望山路十八号");
   wcscpy_s(card.idNumber, L"99052119920314002X");
-  wcscpy_s(card.authority, L"北京市公安局东城分局");
+  wcscpy_s(card.authority, L"临河市公安局清溪分局");
   wcscpy_s(card.validityText, L"2010.05.07-2030.05.07");
   return card;
 }
