@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "framework/gdi_objects.h"
 #include "reader_app/card_face.h"
 
@@ -19,13 +20,6 @@ constexpr int kWidth = 912;
 constexpr int kHeight = 672;
 constexpr int kScale = 4;
 constexpr double kLimitMs = 5.0;
-
-double NowMs() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 HBITMAP MakeBitmap(HDC dc, int width, int height, COLORREF colour) {
   BITMAPINFO info{};

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "common/reader_settings.h"
 #include "reader/card_poll.h"
 #include "support/emulator_control.h"
@@ -26,13 +27,6 @@ constexpr std::int32_t kPortTypeSerial = 2;
 constexpr int kFrameBytes = (10 + 11) + (10 + 11) + (10 + 1295);
 constexpr double kBitsPerByte = 10.0;
 constexpr double kLineSpeed = 115200.0;
-
-double NowMs() {
-  LARGE_INTEGER frequency, counter;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 double g_readAt = 0;
 

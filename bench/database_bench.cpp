@@ -14,6 +14,7 @@
 #include <fstream>
 #include <vector>
 
+#include "bench/bench_clock.h"
 #include "common/card_database.h"
 #include "common/reader_settings.h"
 #include "support/temp_folder.h"
@@ -25,22 +26,6 @@ constexpr int kStoredReads = 1'000'000;
 constexpr int kBlacklisted = 100'000;
 constexpr int kReadsPerMonth = 8'000;
 constexpr int kSamples = 300;
-
-double NowMs() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER counter;
-  QueryPerformanceCounter(&counter);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
-double Median(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  return samples[samples.size() / 2];
-}
 
 // 18-character citizen numbers, distinct for distinct n.
 std::wstring CitizenNumber(int n) {
@@ -55,9 +40,9 @@ CardInfo SampleCard(int n) {
   wcscpy(card.sex, L"男");
   wcscpy(card.nation, L"汉");
   wcscpy(card.birth, L"19800507");
-  wcscpy(card.address, L"广东省广州市越秀区中山五路100号");
+  wcscpy(card.address, L"南湖省青石市江滨路100号");
   wcscpy(card.idNumber, CitizenNumber(n).c_str());
-  wcscpy(card.authority, L"广州市公安局越秀分局");
+  wcscpy(card.authority, L"青石市公安局江滨分局");
   wcscpy(card.validFrom, L"20100101");
   wcscpy(card.validTo, L"20300101");
   return card;

@@ -64,12 +64,12 @@ TEST(CardText, PermanentCardsAndSpacesInsideFields) {
   CardFields fields;
   fields.validTo = L"长期";
   fields.name = L"欧阳 娜娜";
-  fields.address = L"上海市 黄浦区　南京路 1号";  // an ideographic space stays
+  fields.address = L"临河市 清溪区　望山路 1号";  // an ideographic space stays
   const CardInfo card = Decode(fields);
   EXPECT_STREQ(card.validTo, L"长期");
   EXPECT_STREQ(card.validityText, L"2005.03.01-长期");
   EXPECT_STREQ(card.name, L"欧阳娜娜");
-  EXPECT_STREQ(card.address, L"上海市黄浦区　南京路1号");
+  EXPECT_STREQ(card.address, L"临河市清溪区　望山路1号");
 }
 
 TEST(CardText, FullWidthFieldsFillTheirRecordFields) {

@@ -29,7 +29,7 @@ CardInfo SampleCard() {
   wcscpy_s(card.authority, L"临河市公安局清溪分局");
   wcscpy_s(card.validityText, L"2010.05.07-2030.05.07");
   // Three words that each fill a line: the third line runs past the box.
-  wcscpy_s(card.newAddress, L"河北省石家庄市长安区 中山东路一百号院三号楼 二单元八层八零二室东侧");
+  wcscpy_s(card.newAddress, L"北原省白桦市林场新区 松涛东路一百号院三号楼 二单元八层八零二室东侧");
   return card;
 }
 
