@@ -12,8 +12,10 @@
 namespace {
 constexpr int kExitError = 1;
 constexpr int kExitUnreachable = 2;
-// The longest the emulator takes for an answer, card files included.
-constexpr timeval kResponseTimeout{10, 0};
+// The longest the emulator takes for an answer. Laying a card with a
+// portrait encodes it first, which takes seconds in a sanitizer build on a
+// busy machine.
+constexpr timeval kResponseTimeout{60, 0};
 
 UniqueFd ConnectTo(const std::string& address) {
   const auto colon = address.rfind(':');

@@ -78,7 +78,8 @@ ControlConnection::ControlConnection(const std::string& address) {
   inet_pton(AF_INET, address.substr(0, colon).c_str(), &peer.sin_addr);
   socket_.Reset(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
   if (connect(socket_.Get(), reinterpret_cast<sockaddr*>(&peer), sizeof peer) != 0) socket_.Reset();
-  const timeval timeout{5, 0};
+  // As long as the emulator's own client waits: a lay encodes the portrait.
+  const timeval timeout{60, 0};
   setsockopt(socket_.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
 }
 
