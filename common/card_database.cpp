@@ -19,7 +19,7 @@ constexpr wchar_t kSelectPurged[] =
 constexpr wchar_t kDeletePurged[] = L"delete from cardinfo where datetag<?;";
 // The indices of the query tool's searches, as the prepared database has them.
 constexpr char kAddQueryIndexes[] =
-    "create index if not exists cardinfo_readtime on cardinfo (readtime, cardname, cardid, sex);"
+    "create index if not exists cardinfo_readtime on cardinfo (readtime);"
     "create index if not exists cardinfo_name on cardinfo (cardname collate nocase, readtime, cardid, sex);"
     "create index if not exists cardinfo_number on cardinfo (cardid collate nocase, readtime, cardname, sex);";
 

@@ -135,6 +135,16 @@ TEST(CardQueryTest, EachSearchUsesItsIndex) {
   EXPECT_NE(PlanOf(L"Rea%", L"%", 0, always).find("INDEX cardinfo_name"), std::string::npos);
   EXPECT_NE(PlanOf(L"%", L"110101%", 0, always).find("INDEX cardinfo_number"), std::string::npos);
   EXPECT_NE(PlanOf(L"%", L"%", 1000, 2000).find("INDEX cardinfo_readtime"), std::string::npos);
+
+  // Earliest and latest read: a scan of the narrow time index, not the table.
+  Database db;
+  ASSERT_EQ(OpenCardDatabase(db), SQLITE_OK);
+  Statement plan;
+  ASSERT_EQ(PrepareStatement(db.get(), L"explain query plan select min(readtime),max(readtime) from cardinfo;", plan),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(plan.get()), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(plan.get(), 3)),
+               "SCAN cardinfo USING COVERING INDEX cardinfo_readtime");
 }
 
 TEST(CardQueryTest, ReaderProgramAddsTheIndicesToAnOlderDatabase) {
