@@ -17,14 +17,16 @@ BOOL CImportSummaryDlg::OnInitDialog() {
   std::swprintf(choice, std::size(choice), L"同时添加校验位不正确的 %d 个号码（证件确实如此印制时）", wrong);
   SetDlgItemTextW(m_hWnd, IDC_INCLUDE_WRONG_CHECK, choice);
   EnableWindow(GetDlgItem(IDC_INCLUDE_WRONG_CHECK), wrong > 0);
-  // With nothing to add the import is only a report.
+  // The focus starts on a button, so the refused lines are not shown
+  // selected; with nothing to add the import is only a report.
+  int focus = IDOK;
   if (m_plan.toAdd.empty() && wrong == 0) {
     EnableWindow(GetDlgItem(IDOK), FALSE);
     SendMessageW(m_hWnd, DM_SETDEFID, IDCANCEL, 0);
-    SetFocus(GetDlgItem(IDCANCEL));
-    return FALSE;
+    focus = IDCANCEL;
   }
-  return TRUE;
+  SetFocus(GetDlgItem(focus));
+  return FALSE;
 }
 
 bool CImportSummaryDlg::DoDataExchange(bool saveAndValidate) {
