@@ -16,10 +16,19 @@ constexpr char kInsertIfNew[] =
     "(select 1 from blacklist where cardid = ?1);";
 constexpr char kUpdateReason[] = "update blacklist set reason = ?1 where rowid = ?2 and cardid = ?3;";
 constexpr char kDeleteRow[] = "delete from blacklist where rowid = ?1 and cardid = ?2;";
-// Pages the largest import touches stay in memory until the commit: a
-// cache that spilled would take the exclusive lock early and shut the
-// reader program's look-ups out for the rest of the transaction.
-constexpr char kLargeCache[] = "pragma cache_size = -131072;";
+// An import is first written into a table of the connection's own
+// temporary database, which takes no lock on the card database; the write
+// transaction then copies it over in one statement. The pages that copy
+// touches stay in memory until the commit: a cache that spilled would take
+// the exclusive lock early and shut the reader program's look-ups out for
+// the rest of the transaction.
+constexpr char kCreateStage[] =
+    "pragma temp_store = memory; pragma cache_size = -131072;"
+    "create temp table staged (cardid text not null, reason text not null);";
+constexpr char kInsertStage[] = "insert into temp.staged values (?1, ?2);";
+constexpr char kInsertStaged[] =
+    "insert into main.blacklist (cardid, reason) select cardid, reason from temp.staged as s "
+    "where not exists (select 1 from main.blacklist as b where b.cardid = s.cardid) order by s.rowid;";
 
 struct DatabaseCloser {
   void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -66,8 +75,13 @@ int Execute(sqlite3_stmt* statement) {
   return result == SQLITE_DONE ? SQLITE_OK : result;
 }
 
-// A write transaction that rolls back unless committed. It takes the write
-// lock at its start, so a busy database fails before anything is written.
+// A transaction that rolls back unless committed. A write to the card
+// database takes its write lock at the start (kLockAtOnce), so that a busy
+// database fails before anything is written; a write to the temporary
+// database alone must not lock the card database at all (kLockNothing).
+constexpr char kLockAtOnce[] = "begin immediate;";
+constexpr char kLockNothing[] = "begin deferred;";
+
 class WriteTransaction {
  public:
   explicit WriteTransaction(const Database& db) : m_db(db) {}
@@ -77,8 +91,8 @@ class WriteTransaction {
   WriteTransaction(const WriteTransaction&) = delete;
   WriteTransaction& operator=(const WriteTransaction&) = delete;
 
-  int Begin() {
-    const int result = sqlite3_exec(m_db.get(), "begin immediate;", nullptr, nullptr, nullptr);
+  int Begin(const char* statement = kLockAtOnce) {
+    const int result = sqlite3_exec(m_db.get(), statement, nullptr, nullptr, nullptr);
     m_open = result == SQLITE_OK;
     return result;
   }
@@ -92,6 +106,22 @@ class WriteTransaction {
   const Database& m_db;
   bool m_open = false;
 };
+
+int StageImport(const Database& db, const std::vector<TextListLine>& lines) {
+  if (const int created = sqlite3_exec(db.get(), kCreateStage, nullptr, nullptr, nullptr); created != SQLITE_OK) {
+    return created;
+  }
+  Statement insert;
+  if (const int prepared = Prepare(db, kInsertStage, insert); prepared != SQLITE_OK) return prepared;
+  WriteTransaction transaction(db);
+  if (const int begun = transaction.Begin(kLockNothing); begun != SQLITE_OK) return begun;
+  for (const TextListLine& line : lines) {
+    BindText(insert.get(), 1, line.number);
+    BindText(insert.get(), 2, line.reason);
+    if (const int result = Execute(insert.get()); result != SQLITE_OK) return result;
+  }
+  return transaction.Commit();
+}
 
 }  // namespace
 
@@ -163,18 +193,13 @@ int ImportBlacklistEntries(const std::vector<TextListLine>& lines, int& added) {
   added = 0;
   Database db;
   if (const int opened = Open(db); opened != SQLITE_OK) return opened;
-  if (const int sized = sqlite3_exec(db.get(), kLargeCache, nullptr, nullptr, nullptr); sized != SQLITE_OK) return sized;
+  if (const int staged = StageImport(db, lines); staged != SQLITE_OK) return staged;
   Statement insert;
-  if (const int prepared = Prepare(db, kInsertIfNew, insert); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = Prepare(db, kInsertStaged, insert); prepared != SQLITE_OK) return prepared;
   WriteTransaction transaction(db);
   if (const int begun = transaction.Begin(); begun != SQLITE_OK) return begun;
-  int count = 0;
-  for (const TextListLine& line : lines) {
-    BindText(insert.get(), 1, line.number);
-    BindText(insert.get(), 2, line.reason);
-    if (const int result = Execute(insert.get()); result != SQLITE_OK) return result;
-    count += sqlite3_changes(db.get());
-  }
+  if (const int result = Execute(insert.get()); result != SQLITE_OK) return result;
+  const int count = sqlite3_changes(db.get());
   if (const int committed = transaction.Commit(); committed != SQLITE_OK) return committed;
   added = count;
   return SQLITE_OK;
