@@ -150,8 +150,8 @@ LRESULT CBlackListDlg::OnGetDisplayInfo(NMHDR* header) {
   return 0;
 }
 
-LRESULT CBlackListDlg::OnDoubleClick(NMHDR*) {
-  OnEditReason();
+LRESULT CBlackListDlg::OnDoubleClick(NMHDR* header) {
+  if (reinterpret_cast<NMITEMACTIVATE*>(header)->iItem >= 0) OnEditReason();
   return 0;
 }
 

@@ -7,13 +7,27 @@
 #include "blacklist_editor/editor_resource_ids.h"
 #include "blacklist_editor/text_list.h"
 
+namespace {
+
+// Spaces around a pasted number are not part of it.
+std::wstring WithoutSurroundingSpaces(const std::wstring& text) {
+  constexpr wchar_t kSpaces[] = L" \t\x3000";
+  const std::size_t first = text.find_first_not_of(kSpaces);
+  if (first == std::wstring::npos) return {};
+  return text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
+}
+
+}  // namespace
+
 CEntryDlg::CEntryDlg(HWND parent) : CDialog(IDD_ENTRY, parent) {}
 
 CEntryDlg::CEntryDlg(HWND parent, const BlacklistRow& row) : CDialog(IDD_ENTRY, parent), m_row(row) {}
 
 BOOL CEntryDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SendDlgItemMessageW(m_hWnd, IDC_NUMBER, EM_LIMITTEXT, kCitizenNumberLength, 0);
+  // Room for a number with spaces around it or a digit too many, which are
+  // then trimmed or refused with a message rather than cut silently.
+  SendDlgItemMessageW(m_hWnd, IDC_NUMBER, EM_LIMITTEXT, 2 * kCitizenNumberLength, 0);
   SendDlgItemMessageW(m_hWnd, IDC_REASON, EM_LIMITTEXT, kMaxReasonLength, 0);
   // The choice to keep a wrong check digit is offered only once the
   // number was refused for it.
@@ -65,6 +79,7 @@ void CEntryDlg::ChangeReason() {
 }
 
 bool CEntryDlg::AcceptNumber(std::wstring& number) {
+  number = WithoutSurroundingSpaces(number);
   std::u16string text(number.begin(), number.end());
   const NumberCheck check = NormalizeCitizenNumber(text);
   number.assign(text.begin(), text.end());
@@ -81,7 +96,10 @@ bool CEntryDlg::AcceptNumber(std::wstring& number) {
     case NumberCheck::kWrongCheckDigit:
       break;
   }
-  if (IsDlgButtonChecked(m_hWnd, IDC_FORCE) == BST_CHECKED) return true;
+  // The user's confirmation holds for the number it was given for only.
+  if (number == m_wrongCheckNumber && IsDlgButtonChecked(m_hWnd, IDC_FORCE) == BST_CHECKED) return true;
+  m_wrongCheckNumber = number;
+  CheckDlgButton(m_hWnd, IDC_FORCE, BST_UNCHECKED);
   const wchar_t expected = static_cast<wchar_t>(CitizenCheckDigit(std::u16string_view(text).substr(0, 17)));
   ShowMessage(std::wstring(L"校验位不正确：按前17位计算，最后一位应为") + expected +
               L"。请核对号码；如证件上的号码确实如此印制，请勾选下面一项后再按确定。");

@@ -31,4 +31,7 @@ class CEntryDlg : public CDialog {
   std::wstring ItemText(int id) const;
 
   std::optional<BlacklistRow> m_row;
+  // The number last refused for its check digit, which the "add anyway"
+  // choice confirms.
+  std::wstring m_wrongCheckNumber;
 };
