@@ -2,9 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <memory>
-
-#include "common/card_database.h"
+#include "common/database_handles.h"
 
 namespace {
 
@@ -29,30 +27,6 @@ constexpr char kInsertStage[] = "insert into temp.staged values (?1, ?2);";
 constexpr char kInsertStaged[] =
     "insert into main.blacklist (cardid, reason) select cardid, reason from temp.staged as s "
     "where not exists (select 1 from main.blacklist as b where b.cardid = s.cardid) order by s.rowid;";
-
-struct DatabaseCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-struct StatementFinalizer {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
-int Open(Database& db) {
-  sqlite3* raw = nullptr;
-  const int result = OpenCardDatabase(&raw);
-  db.reset(raw);
-  return result;
-}
-
-int Prepare(const Database& db, const char* text, Statement& statement) {
-  sqlite3_stmt* raw = nullptr;
-  const int result = sqlite3_prepare_v2(db.get(), text, -1, &raw, nullptr);
-  statement.reset(raw);
-  return result;
-}
 
 void BindText(sqlite3_stmt* statement, int index, const std::wstring& text) {
   sqlite3_bind_text16(statement, index, text.c_str(), static_cast<int>(text.size() * sizeof(wchar_t)), SQLITE_STATIC);
@@ -112,7 +86,7 @@ int StageImport(const Database& db, const std::vector<TextListLine>& lines) {
     return created;
   }
   Statement insert;
-  if (const int prepared = Prepare(db, kInsertStage, insert); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kInsertStage, insert); prepared != SQLITE_OK) return prepared;
   WriteTransaction transaction(db);
   if (const int begun = transaction.Begin(kLockNothing); begun != SQLITE_OK) return begun;
   for (const TextListLine& line : lines) {
@@ -128,9 +102,9 @@ int StageImport(const Database& db, const std::vector<TextListLine>& lines) {
 int LoadBlacklist(std::vector<BlacklistRow>& rows) {
   rows.clear();
   Database db;
-  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+  if (const int opened = OpenCardDatabase(db); opened != SQLITE_OK) return opened;
   Statement select;
-  if (const int prepared = Prepare(db, kSelectRows, select); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kSelectRows, select); prepared != SQLITE_OK) return prepared;
   int step;
   while ((step = sqlite3_step(select.get())) == SQLITE_ROW) {
     rows.push_back({sqlite3_column_int64(select.get(), 0), ColumnText(select.get(), 1), ColumnText(select.get(), 2)});
@@ -145,9 +119,9 @@ int LoadBlacklist(std::vector<BlacklistRow>& rows) {
 int AddBlacklistEntry(const std::wstring& cardid, const std::wstring& reason, bool& added) {
   added = false;
   Database db;
-  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+  if (const int opened = OpenCardDatabase(db); opened != SQLITE_OK) return opened;
   Statement insert;
-  if (const int prepared = Prepare(db, kInsertIfNew, insert); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kInsertIfNew, insert); prepared != SQLITE_OK) return prepared;
   BindText(insert.get(), 1, cardid);
   BindText(insert.get(), 2, reason);
   const int result = Execute(insert.get());
@@ -158,9 +132,9 @@ int AddBlacklistEntry(const std::wstring& cardid, const std::wstring& reason, bo
 int UpdateBlacklistReason(const BlacklistRow& row, const std::wstring& reason, bool& found) {
   found = false;
   Database db;
-  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+  if (const int opened = OpenCardDatabase(db); opened != SQLITE_OK) return opened;
   Statement update;
-  if (const int prepared = Prepare(db, kUpdateReason, update); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kUpdateReason, update); prepared != SQLITE_OK) return prepared;
   BindText(update.get(), 1, reason);
   sqlite3_bind_int64(update.get(), 2, row.rowid);
   BindText(update.get(), 3, row.cardid);
@@ -172,9 +146,9 @@ int UpdateBlacklistReason(const BlacklistRow& row, const std::wstring& reason, b
 int DeleteBlacklistRows(const std::vector<BlacklistRow>& rows, int& deleted) {
   deleted = 0;
   Database db;
-  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+  if (const int opened = OpenCardDatabase(db); opened != SQLITE_OK) return opened;
   Statement remove;
-  if (const int prepared = Prepare(db, kDeleteRow, remove); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kDeleteRow, remove); prepared != SQLITE_OK) return prepared;
   WriteTransaction transaction(db);
   if (const int begun = transaction.Begin(); begun != SQLITE_OK) return begun;
   int count = 0;
@@ -192,10 +166,10 @@ int DeleteBlacklistRows(const std::vector<BlacklistRow>& rows, int& deleted) {
 int ImportBlacklistEntries(const std::vector<TextListLine>& lines, int& added) {
   added = 0;
   Database db;
-  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+  if (const int opened = OpenCardDatabase(db); opened != SQLITE_OK) return opened;
   if (const int staged = StageImport(db, lines); staged != SQLITE_OK) return staged;
   Statement insert;
-  if (const int prepared = Prepare(db, kInsertStaged, insert); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kInsertStaged, insert); prepared != SQLITE_OK) return prepared;
   WriteTransaction transaction(db);
   if (const int begun = transaction.Begin(); begun != SQLITE_OK) return begun;
   if (const int result = Execute(insert.get()); result != SQLITE_OK) return result;

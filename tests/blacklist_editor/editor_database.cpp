@@ -6,7 +6,7 @@
 #include <cwchar>
 
 #include "blacklist_editor/citizen_number.h"
-#include "common/card_database.h"
+#include "common/database_handles.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 
@@ -16,25 +16,16 @@ EditorDatabase::EditorDatabase() {
 }
 
 int EditorDatabase::Execute(const char* sql) {
-  sqlite3* db = nullptr;
-  int result = OpenCardDatabase(&db);
-  if (result == SQLITE_OK) result = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
-  sqlite3_close(db);
-  return result;
+  Database db;
+  const int opened = OpenCardDatabase(db);
+  return opened != SQLITE_OK ? opened : sqlite3_exec(db.get(), sql, nullptr, nullptr, nullptr);
 }
 
 long long EditorDatabase::Number(const char* sql) {
-  sqlite3* db = nullptr;
-  long long value = -1;
-  if (OpenCardDatabase(&db) == SQLITE_OK) {
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW) {
-      value = sqlite3_column_int64(statement, 0);
-    }
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return value;
+  Database db;
+  Statement query;
+  if (OpenCardDatabase(db) != SQLITE_OK || PrepareStatement(db, sql, query) != SQLITE_OK) return -1;
+  return sqlite3_step(query.get()) == SQLITE_ROW ? sqlite3_column_int64(query.get(), 0) : -1;
 }
 
 std::wstring MadeUpNumber(int serial) {
