@@ -76,15 +76,16 @@ TEST_F(BlacklistStoreTest, AnExportReplacesTheFileAndReadsBackAsTheList) {
   ScopedTempFolder folder;
   const std::wstring path = folder / L"导出.txt";
   ASSERT_TRUE(WriteTextListFile(path, {{1, L"110105194912310038", L"old"}}) == ListFileResult::kOk);
-  const std::vector<BlacklistRow> rows = {{1, L"99052119920314002X", L"在逃人员"}, {2, L"110105194912310038", L""}};
+  // A tab inside a reason (written by another program) would split the line.
+  const std::vector<BlacklistRow> rows = {{1, L"99052119920314002X", L"在逃\t人员"}, {2, L"110105194912310038", L""}};
   ASSERT_TRUE(WriteTextListFile(path, rows) == ListFileResult::kOk);
   EXPECT_EQ(ReadWholeFile(path),
-            "\xEF\xBB\xBF" "99052119920314002X\t\xE5\x9C\xA8\xE9\x80\x83\xE4\xBA\xBA\xE5\x91\x98\r\n"
+            "\xEF\xBB\xBF" "99052119920314002X\t\xE5\x9C\xA8\xE9\x80\x83 \xE4\xBA\xBA\xE5\x91\x98\r\n"
             "110105194912310038\r\n");
   TextList list;
   ASSERT_TRUE(ReadTextListFile(path, list) == ListFileResult::kOk);
   ASSERT_EQ(list.numbers.size(), 2u);
-  EXPECT_EQ(list.numbers[0].reason, u"在逃人员");
+  EXPECT_EQ(list.numbers[0].reason, u"在逃 人员");
   EXPECT_TRUE(WriteTextListFile(folder / L"no such folder\\list.txt", rows) == ListFileResult::kCannotOpen);
 }
 

@@ -101,17 +101,6 @@ TEST(TextListTest, AnEmptyOrBrokenFileYieldsNoNumbers) {
   EXPECT_EQ(cut.refused[0].fault, LineFault::kNotText);
 }
 
-TEST(TextListTest, ExportedLinesReadBackAsTheSameNumbersAndReasons) {
-  std::string bytes(kTextListStart);
-  AppendTextListLine(kValid, u"在逃\t人员", bytes);
-  AppendTextListLine(kValidX, u"", bytes);
-  EXPECT_EQ(bytes.substr(3, 20), "110105194912310038\t\xE5");
-  EXPECT_NE(bytes.find("\r\n99052119920314002X\r\n"), std::string::npos);
-  const TextList list = ReadTextList(bytes);
-  ASSERT_EQ(list.numbers.size(), 2u);
-  EXPECT_EQ(list.numbers[0].reason, u"在逃 人员");
-}
-
 TEST(ImportPlanTest, SeparatesNewNumbersListedOnesAndWrongCheckDigits) {
   const TextList list = ReadTextList(
       "110105194912310038\n99052119920314002X\n110105194912310039\n99052119920314002Y\n");
