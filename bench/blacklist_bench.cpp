@@ -123,7 +123,7 @@ int wmain() {
       if (shown.size() > rows.size()) return 1;
     }
   }
-  std::printf("filter over %zu rows: median %.1f ms, longest %.1f ms (target 100 ms)\n", rows.size(),
+  std::printf("filter over %d rows: median %.1f ms, longest %.1f ms (target 100 ms)\n", static_cast<int>(rows.size()),
               Median(samples), longest);
   return result == SQLITE_OK ? 0 : 1;
 }

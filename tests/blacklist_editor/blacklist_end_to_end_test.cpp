@@ -83,7 +83,7 @@ TEST_F(BlacklistEndToEndTest, ANumberAddedInTheEditorRaisesTheAlarmAtTheNextRead
     DWORD processId = 0;
     GetWindowThreadProcessId(editor, &processId);
     EXPECT_NE(processId, GetCurrentProcessId());
-    editorProcess = OpenProcess(SYNCHRONIZE, FALSE, processId);
+    editorProcess = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
 
     // The editor's own modal loops run in its process: its commands are
     // posted, never sent, so that this thread is not held by them.
@@ -108,7 +108,11 @@ TEST_F(BlacklistEndToEndTest, ANumberAddedInTheEditorRaisesTheAlarmAtTheNextRead
   });
   EXPECT_EQ(outcome.result, IDCANCEL);
   ASSERT_NE(editorProcess, nullptr);
-  EXPECT_EQ(WaitForSingleObject(editorProcess, 20000), WAIT_OBJECT_0) << "BlackList.exe did not close";
+  if (WaitForSingleObject(editorProcess, 20000) != WAIT_OBJECT_0) {
+    ADD_FAILURE() << "BlackList.exe did not close";
+    // No window of the editor may outlive the test.
+    TerminateProcess(editorProcess, 1);
+  }
   CloseHandle(editorProcess);
 }
 
