@@ -164,7 +164,8 @@ std::vector<BlacklistRow> CBlackListDlg::SelectedRows() const {
   std::vector<BlacklistRow> rows;
   for (int item = ListView_GetNextItem(m_list, -1, LVNI_SELECTED); item >= 0;
        item = ListView_GetNextItem(m_list, item, LVNI_SELECTED)) {
-    if (static_cast<std::size_t>(item) < m_shown.size()) rows.push_back(m_rows[m_shown[static_cast<std::size_t>(item)]]);
+    const auto index = static_cast<std::size_t>(item);
+    if (index < m_shown.size()) rows.push_back(m_rows[m_shown[index]]);
   }
   return rows;
 }
@@ -228,7 +229,9 @@ void CBlackListDlg::ImportFile(const std::wstring& path) {
   CImportSummaryDlg summary(m_hWnd, plan, path);
   if (summary.DoModal() != IDOK) return;
   std::vector<TextListLine> lines = plan.toAdd;
-  if (summary.m_bIncludeWrongCheckDigits) lines.insert(lines.end(), plan.wrongCheckDigits.begin(), plan.wrongCheckDigits.end());
+  if (summary.m_bIncludeWrongCheckDigits) {
+    lines.insert(lines.end(), plan.wrongCheckDigits.begin(), plan.wrongCheckDigits.end());
+  }
   int added = 0;
   const int result = ImportBlacklistEntries(lines, added);
   Reload();
