@@ -18,6 +18,7 @@
 
 #include "bench/bench_clock.h"
 #include "common/card_database.h"
+#include "common/database_handles.h"
 #include "common/reader_settings.h"
 #include "framework/application.h"
 #include "query_tool/card_query.h"

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "card/photo.h"
+#include "common/database_handles.h"
 #include "common/reader_settings.h"
-#include "common/sqlite_handles.h"
 #include "common/working_folders.h"
 
 namespace {
@@ -120,13 +120,6 @@ int OpenCardDatabase(sqlite3** handle) {
   if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) return SQLITE_CANTOPEN;
   const int result = sqlite3_open_v2(utf8Path, handle, SQLITE_OPEN_READWRITE, nullptr);
   if (result == SQLITE_OK) sqlite3_busy_timeout(*handle, kDatabaseBusyTimeoutMs);
-  return result;
-}
-
-int OpenCardDatabase(Database& db) {
-  sqlite3* raw = nullptr;
-  const int result = OpenCardDatabase(&raw);
-  db.reset(raw);
   return result;
 }
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "card/card_info.h"
-#include "common/sqlite_handles.h"
 
+struct sqlite3;
 
 // How long a connection waits for another program's lock before it gives up.
 inline constexpr int kDatabaseBusyTimeoutMs = 5000;
@@ -17,8 +17,6 @@ inline constexpr int kDatabaseBusyTimeoutMs = 5000;
 // Opens <save folder>card2 for reading and writing; never creates it.
 // The SQLite result code, 0 on success.
 int OpenCardDatabase(sqlite3** handle);
-// The same into an owner that closes the connection on every path.
-int OpenCardDatabase(Database& db);
 // Stores one read at the given local time (its milliseconds are set to 0).
 // 0 when the row was inserted, else the SQLite code of the failed step.
 int StoreCardRead(const CardInfo& card, SYSTEMTIME& time);

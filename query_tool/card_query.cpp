@@ -6,7 +6,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "common/sqlite_handles.h"
+#include "common/database_handles.h"
 
 namespace {
 constexpr wchar_t kSelectTimeRange[] = L"select min(readtime),max(readtime) from cardinfo;";

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/card_database.h"
+#include "common/database_handles.h"
 #include "framework/application.h"
 #include "framework/device_context.h"
 #include "query_tool/card_query.h"

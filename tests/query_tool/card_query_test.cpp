@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/card_database.h"
+#include "common/database_handles.h"
 #include "query_fixture.h"
 #include "query_tool/card_query.h"
 

@@ -5,6 +5,7 @@
 #include <cwchar>
 
 #include "common/card_database.h"
+#include "common/database_handles.h"
 #include "common/reader_settings.h"
 #include "reader_app/window_fixture.h"
 
