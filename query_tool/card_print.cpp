@@ -1,5 +1,13 @@
 #include "query_tool/card_print.h"
 
-// The suite's print job is not part of the query tool yet; until it is,
-// the print button does nothing.
-void PrintCardRow(HWND, const CardRow&, const std::wstring&) {}
+#include "common/print_job.h"
+
+CardFaceText RowFaceText(const CardRow& row) {
+  CardFaceText text{};
+  FillCardFaceText(row, text);
+  return text;
+}
+
+void PrintCardRow(HWND owner, const CardRow& row, const std::wstring& photoPath) {
+  PrintCardFace(owner, RowFaceText(row), kFaceSlotCount, photoPath.c_str());
+}

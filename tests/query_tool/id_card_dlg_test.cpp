@@ -7,9 +7,12 @@
 
 #include <string>
 
+#include "common/card_compose.h"
 #include "common/card_database.h"
 #include "framework/gdi_objects.h"
+#include "query_tool/card_print.h"
 #include "query_tool/id_card_dlg.h"
+#include "query_tool/list_row.h"
 #include "query_tool/resource_ids.h"
 #include "query_window_fixture.h"
 #include "reader_app/window_fixture.h"
@@ -126,6 +129,38 @@ TEST_F(CardDetailTest, NothingOpensBesideTheRowsOrWithoutTheDatabase) {
     EXPECT_FALSE(DoubleClickList(window, {client.right / 2, client.bottom - 10}, [](HWND) {}).stepsRan);
     ASSERT_TRUE(DeleteFileW(database_.DatabasePath().c_str()));
     EXPECT_FALSE(DoubleClickList(window, FirstRow(window), [](HWND) {}).stepsRan);
+  });
+}
+
+TEST_F(CardDetailTest, PrintsTheListedReadWithSpreadNameAndBareMonthAndDay) {
+  CardInfo card = StoredCard();
+  wcscpy_s(card.name, L"韩川");
+  wcscpy_s(card.birth, L"19800805");
+  ASSERT_TRUE(database_.Store(card, At(2024, 3, 6)));
+  RunModal(window_, [&](HWND window) {
+    QueryYear(window, 2024);
+    ASSERT_EQ(ListRows(window), 2);
+    const CardRow row = ReadListRow(GetDlgItem(window, IDC_RESULT_LIST), 1);
+    const CardFaceText text = RowFaceText(row);
+    EXPECT_STREQ(text.slot[kFaceName], L"韩  川");
+    EXPECT_STREQ(text.slot[kFaceBirthYear], L"1980");
+    EXPECT_STREQ(text.slot[kFaceBirthMonth], L"8");
+    EXPECT_STREQ(text.slot[kFaceBirthDay], L"5");
+    EXPECT_STREQ(text.slot[kFaceValidity], L"2010.05.07-2030.05.07");
+    EXPECT_STREQ(text.slot[kFaceIdNumber], L"99052119920314002X");
+    // The read is shown without the spread.
+    EXPECT_EQ(ListText(window, 1, 0), L"韩川");
+
+    // The composed page takes these texts: the card side is drawn.
+    HDC screen = GetDC(nullptr);
+    HDC page = CreateCompatibleDC(screen);
+    HBITMAP surface = CreateCompatibleBitmap(screen, 1100, 700);
+    HGDIOBJ previous = SelectObject(page, surface);
+    EXPECT_EQ(ComposeCardSides(page, {{300, 300}, kPrintFront, {0, 0}, {0, 0}}, text, RowPhotoPath(row).c_str()), 1);
+    SelectObject(page, previous);
+    DeleteObject(surface);
+    DeleteDC(page);
+    ReleaseDC(nullptr, screen);
   });
 }
 
