@@ -35,14 +35,17 @@ std::wstring ProcessImageOf(HWND window) {
   return got ? std::wstring(path, length) : std::wstring();
 }
 
-// Posts a close to the window and waits until its process has ended.
+// Posts a close to the window and waits until its process has ended; a
+// process that does not end is ended, so that no program outlives the test.
 bool CloseAndWait(HWND window, UINT message, WPARAM wParam) {
   DWORD id = 0;
   GetWindowThreadProcessId(window, &id);
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, id);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id);
+  if (process == nullptr) return false;
   PostMessageW(window, message, wParam, 0);
-  const bool ended = process != nullptr && WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
-  if (process != nullptr) CloseHandle(process);
+  const bool ended = WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(process, 1);
+  CloseHandle(process);
   return ended;
 }
 
@@ -60,6 +63,7 @@ TEST(LaunchTest, QueryButtonStartsTheQueryToolFromTheProgramFolder) {
 
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(ID_TOOL_QUERY, 0), 0);
   HWND query = WaitForWindow(L"查询身份证信息", 30000);
+  if (query == nullptr) CloseAndWait(main, WM_COMMAND, MAKEWPARAM(ID_TOOL_EXIT, 0));
   ASSERT_NE(query, nullptr);
   EXPECT_EQ(CompareStringOrdinal(ProcessImageOf(query).c_str(), -1, (folder + L"Pellory.exe").c_str(), -1, TRUE),
             CSTR_EQUAL);
