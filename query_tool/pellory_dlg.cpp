@@ -68,6 +68,22 @@ SYSTEMTIME CalendarTime(std::int64_t ticks) {
   return calendar;
 }
 
+// Holds back a control's painting while many items go in, then repaints
+// it once.
+class ScopedNoRedraw {
+ public:
+  explicit ScopedNoRedraw(HWND control) : m_control(control) { SendMessageW(control, WM_SETREDRAW, FALSE, 0); }
+  ~ScopedNoRedraw() {
+    SendMessageW(m_control, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_control, nullptr, TRUE);
+  }
+  ScopedNoRedraw(const ScopedNoRedraw&) = delete;
+  ScopedNoRedraw& operator=(const ScopedNoRedraw&) = delete;
+
+ private:
+  HWND m_control;
+};
+
 bool IsChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 
 // Column texts taken before a sort, by item data; the list moves its items
@@ -148,6 +164,7 @@ void CPelloryDlg::FillMonthTree() {
   GetReadTimeRange(db.get(), earliest, latest);
   db.reset();
   if (latest == 0) return;
+  const ScopedNoRedraw quiet(m_tree.m_hWnd);
   const int firstYear = CalendarTime(earliest).wYear;
   const int lastYear = CalendarTime(latest).wYear;
   for (int year = firstYear; year <= lastYear; ++year) {
@@ -194,6 +211,7 @@ void CPelloryDlg::RunQuery() {
 }
 
 void CPelloryDlg::ReadPage(sqlite3* db) {
+  const ScopedNoRedraw quiet(m_list.m_hWnd);
   m_list.DeleteAllItems();
   m_query.mode = kQueryOnePage;
   m_query.rowCount = 0;
