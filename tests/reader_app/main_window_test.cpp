@@ -11,12 +11,14 @@
 #include "common/message_box.h"
 #include "common/reader_settings.h"
 #include "fake_card_poll.h"
+#include "fake_print_job.h"
 #include "reader/card_poll.h"
 #include "reader_app/resource_ids.h"
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
+#include "support/temp_folder.h"
 #include "window_fixture.h"
 
 namespace {
@@ -46,6 +48,7 @@ class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
     ResetFakePoll();
+    ResetFakePrint();
     FakePoll().card = SampleCard();
     UseWindowTestSettings(appData_.Path());
     WriteSamplePhoto(appData_.Path() + L"image.bmp");
@@ -352,6 +355,46 @@ TEST_F(MainWindowTest, ConfigurationRestartsTheLoopAndTheTimers) {
     EXPECT_TRUE(KillTimer(window, kClearTimer));
   });
   EXPECT_EQ(FakePoll().finished, 2);
+}
+
+TEST_F(MainWindowTest, PrintBeforeAnyReadSendsEmptyTextsAndNoPhoto) {
+  SetReservedTime(30);
+  Run([&](HWND window) {
+    FakePrint().whileDialogOpen = [&] { EXPECT_FALSE(KillTimer(window, kHideTimer)) << "held back while printing"; };
+    SendCommand(window, ID_TOOL_PRINT);
+    EXPECT_TRUE(KillTimer(window, kHideTimer)) << "restarted afterwards";
+  });
+  ASSERT_EQ(FakePrint().calls, 1);
+  EXPECT_EQ(FakePrint().count, 10);
+  EXPECT_NE(FakePrint().owner, nullptr);
+  for (const auto& slot : FakePrint().text.slot) EXPECT_STREQ(slot, L"");
+  EXPECT_EQ(FakePrint().photo, "") << "image.bmp of an earlier run is no photo of this card";
+}
+
+TEST_F(MainWindowTest, PrintKeepsTheLastCardAndItsPhotoWhateverComesAfter) {
+  const std::string firstPhoto = ReadWholeFile(appData_.Path() + L"image.bmp");
+  Run([&](HWND window) {
+    wcscpy_s(FakePoll().card.name, L"韩川");
+    SendMessageW(window, WM_CARD_READ, 0, 0);
+    SendMessageW(window, WM_TIMER, kClearTimer, 0);
+    // A card laid while the printer dialog is open, with another photo.
+    FakePrint().whileDialogOpen = [&] {
+      wcscpy_s(FakePoll().card.name, L"苏映秋");
+      DeleteFileW((appData_.Path() + L"image.bmp").c_str());
+      SendMessageW(window, WM_CARD_READ, 0, 0);
+    };
+    SendCommand(window, ID_TOOL_PRINT);
+    EXPECT_STREQ(FakePrint().text.slot[kFaceName], L"韩  川");
+    EXPECT_STREQ(FakePrint().text.slot[kFaceBirthMonth], L"3");
+    EXPECT_STREQ(FakePrint().text.slot[kFaceIdNumber], L"99052119920314002X");
+    EXPECT_EQ(FakePrint().photo, firstPhoto);
+    // The card read meanwhile, whose photo could not be decoded, prints
+    // without one rather than with the one before.
+    FakePrint().whileDialogOpen = nullptr;
+    SendCommand(window, ID_TOOL_PRINT);
+    EXPECT_STREQ(FakePrint().text.slot[kFaceName], L"苏映秋");
+    EXPECT_EQ(FakePrint().photo, "");
+  });
 }
 
 }  // namespace
