@@ -13,7 +13,6 @@
 #include <cwchar>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 
 #include "common/card_compose.h"
@@ -24,26 +23,13 @@
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
 #include "support/emulator_control.h"
+#include "support/message_pump.h"
 #include "support/modal_driver.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 const std::wstring kPrintServerFolder = PRINT_SERVER_DIR;
-
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return true;
-}
 
 struct PrinterGeometry {
   DeviceResolution dpi{};
@@ -94,11 +80,6 @@ RgbImage ComposeFront(const CardInfo& card, const std::wstring& photo, DeviceRes
   return image;
 }
 
-void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
 TEST(PrintEndToEndTest, TheLastCardReadIsPrintedAsComposed) {
   EmulatorControl emulator;
   ASSERT_TRUE(emulator.Connected()) << "run under tests/support/with-emulator";
@@ -140,7 +121,7 @@ TEST(PrintEndToEndTest, TheLastCardReadIsPrintedAsComposed) {
 
   const PrinterGeometry geometry = DefaultPrinterGeometry();
   ASSERT_GT(geometry.dpi.x, 0);
-  WriteBytes(kPrintServerFolder + L"reference.bmp",
+  WriteWholeFile(kPrintServerFolder + L"reference.bmp",
              EncodeBmp(ComposeFront(printed, appData.Path() + L"printed.bmp", geometry.dpi)));
   std::ofstream(std::filesystem::path(kPrintServerFolder + L"reference.txt"))
       << geometry.dpi.x << ' ' << geometry.printableOffset.x << ' ' << geometry.printableOffset.y << '\n';
