@@ -106,10 +106,10 @@ CardPlacement Placement(int dpi, int mode) { return {{dpi, dpi}, mode, {0, 0}, {
 class CardPrintTest : public testing::Test {
  protected:
   void SetUp() override {
-    WriteWholeFile(TestProgramFolder() + L"front.bmp", SolidBmp(8, 5, kFrontColour));
-    WriteWholeFile(TestProgramFolder() + L"back.bmp", SolidBmp(8, 5, kBackColour));
-    WriteWholeFile(TestProgramFolder() + L"num.dat", GlyphFile());
-    WriteWholeFile(photo_, SolidBmp(102, 126, kPhotoColour));
+    WriteFileBytes(TestProgramFolder() + L"front.bmp", SolidBmp(8, 5, kFrontColour));
+    WriteFileBytes(TestProgramFolder() + L"back.bmp", SolidBmp(8, 5, kBackColour));
+    WriteFileBytes(TestProgramFolder() + L"num.dat", GlyphFile());
+    WriteFileBytes(photo_, SolidBmp(102, 126, kPhotoColour));
   }
   void TearDown() override {
     for (const wchar_t* name : {L"front.bmp", L"back.bmp", L"num.dat"}) DeleteFileW((TestProgramFolder() + name).c_str());
@@ -146,7 +146,7 @@ TEST_F(CardPrintTest, CardAndPhotoTakeTheirSizeAtEachResolution) {
 }
 
 TEST_F(CardPrintTest, NearWhitePortraitPixelsLetTheTemplateShow) {
-  WriteWholeFile(photo_, SolidBmp(2, 2, {245, 245, 245}, {244, 250, 250}));
+  WriteFileBytes(photo_, SolidBmp(2, 2, {245, 245, 245}, {244, 250, 250}));
   MemoryPage page(1011, 637);
   Compose(page, Placement(300, kPrintFront));
   EXPECT_EQ(page.At(700, 200), kFrontColour);
@@ -158,7 +158,7 @@ TEST_F(CardPrintTest, PicturesAreClippedAtTheCardsRightAndBottomEdges) {
   std::vector<std::uint8_t> pixels(((50 * 3 + 3) / 4 * 4) * 20, 0xEE);
   const CardImage card{pixels.data(), 50, 20};
   const std::wstring picture = folder_ / L"wide.bmp";
-  WriteWholeFile(picture, SolidBmp(30, 10, kPhotoColour));
+  WriteFileBytes(picture, SolidBmp(30, 10, kPhotoColour));
   ASSERT_EQ(OverlayBitmapFile(surface.Dc(), card, 40, 15, 30, 10, picture.c_str()), 1);
   auto at = [&](int x, int y) {
     const std::uint8_t* p = card.Row(y) + x * 3;
@@ -230,7 +230,7 @@ TEST_F(CardPrintTest, TheNumberIsDrawnInGlyphsUpToTheFirstOtherCharacter) {
 TEST_F(CardPrintTest, ABrokenGlyphFileLeavesOutOnlyTheGlyphs) {
   wcscpy_s(text_.slot[kFaceIdNumber], L"123");
   wcscpy_s(text_.slot[kFaceName], L"韩晓川");
-  WriteWholeFile(TestProgramFolder() + L"num.dat", GlyphFile(5631));
+  WriteFileBytes(TestProgramFolder() + L"num.dat", GlyphFile(5631));
   MemoryPage shortFile(1011, 637);
   Compose(shortFile, Placement(300, kPrintFront));
   EXPECT_EQ(shortFile.InkIn(354, 531, 700, 566), 0);
@@ -241,7 +241,7 @@ TEST_F(CardPrintTest, ABrokenGlyphFileLeavesOutOnlyTheGlyphs) {
   // the glyphs after it keep their places.
   std::vector<std::uint8_t> glyphs = GlyphFile();
   glyphs[2 * 512 + 22] = 200;  // slot 2: height 200
-  WriteWholeFile(TestProgramFolder() + L"num.dat", glyphs);
+  WriteFileBytes(TestProgramFolder() + L"num.dat", glyphs);
   MemoryPage badSlot(2022, 1275);
   Compose(badSlot, Placement(600, kPrintFront));
   EXPECT_EQ(badSlot.At(708 + 20, 1092), kInk);
@@ -266,15 +266,15 @@ TEST_F(CardPrintTest, BitmapFilesThatCannotBeDrawnAreReportedAndLeftOut) {
   const std::wstring empty = folder_ / L"empty.bmp";
   const std::wstring topDown = folder_ / L"top-down.bmp";
   const std::wstring truncated = folder_ / L"truncated.bmp";
-  WriteWholeFile(empty, {});
+  WriteFileBytes(empty, {});
   std::vector<std::uint8_t> bytes = SolidBmp(8, 8, kInk);
   bytes[25] = 0xFF;  // height -8 + ... : negative, rows stored top down
   bytes[22] = static_cast<std::uint8_t>(-8);
   bytes[23] = bytes[24] = 0xFF;
-  WriteWholeFile(topDown, bytes);
+  WriteFileBytes(topDown, bytes);
   bytes = SolidBmp(8, 8, kInk);
   bytes.resize(bytes.size() - 1);
-  WriteWholeFile(truncated, bytes);
+  WriteFileBytes(truncated, bytes);
   EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, missing.c_str()), kFileCannotOpen);
   EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, empty.c_str()), kFileEmpty);
   EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, topDown.c_str()), kBitmapMalformed);

@@ -121,7 +121,7 @@ TEST(PrintEndToEndTest, TheLastCardReadIsPrintedAsComposed) {
 
   const PrinterGeometry geometry = DefaultPrinterGeometry();
   ASSERT_GT(geometry.dpi.x, 0);
-  WriteWholeFile(kPrintServerFolder + L"reference.bmp",
+  WriteFileBytes(kPrintServerFolder + L"reference.bmp",
              EncodeBmp(ComposeFront(printed, appData.Path() + L"printed.bmp", geometry.dpi)));
   std::ofstream(std::filesystem::path(kPrintServerFolder + L"reference.txt"))
       << geometry.dpi.x << ' ' << geometry.printableOffset.x << ' ' << geometry.printableOffset.y << '\n';

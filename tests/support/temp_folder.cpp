@@ -32,7 +32,7 @@ std::string ReadWholeFile(const std::wstring& path) {
   return content.str();
 }
 
-void WriteWholeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }

@@ -25,5 +25,5 @@ class ScopedTempFolder {
 // Whole content of a file, or empty when it cannot be read.
 std::string ReadWholeFile(const std::wstring& path);
 // Creates or replaces the file with bytes.
-void WriteWholeFile(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
+void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 bool FileExists(const std::wstring& path);
