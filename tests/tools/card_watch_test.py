@@ -126,7 +126,20 @@ class CardWatchTest(unittest.TestCase):
         lines = self.watch(2)
         self.assertEqual(events(lines), [("WM_CARD_STATUS", 0, 2), ("WM_CARD_STATUS", 0, 0x80)])
         self.assertEqual(emulator("log").count(status_check), 2)
+        # The radio set-up goes to the reader once a process, not on reconnecting.
+        self.assertEqual(emulator("log").count("AA AA AA 96 69 00 04 61 FF 58 C2"), 1)
 
+    def test_a_failed_read_is_reported_once_a_pass_and_nothing_stored(self):
+        self.prepare_database()
+        emulator("fault", "status", "20", "02", "81")
+        emulator("lay", SAMPLE_CARD)
+        kinds = events(self.watch(2))
+        # The card stays on the reader, so every pass finds it again; its
+        # failure follows once at the start of the next pass.
+        found, failed = ("WM_CARD_STATUS", 1, 0), ("WM_CARD_STATUS", 0, 0x81)
+        self.assertGreaterEqual(len(kinds), 2)
+        self.assertEqual(kinds, ([found, failed] * len(kinds))[:len(kinds)])
+        self.assertEqual(self.stored_rows(), [])
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)
