@@ -34,6 +34,10 @@ SharedState& Shared() {
   return state;
 }
 
+void SpeakerBeep() { Beep(kBeepFrequencyHz, kBeepDurationMs); }
+
+ReadBeep g_readBeep = SpeakerBeep;
+
 void SignalHandshake() {
   SharedState& shared = Shared();
   std::lock_guard guard(shared.lock);
@@ -140,7 +144,7 @@ class CardPoller {
       if (StoreCardRead(card, now) != 0) status_ = kStatusNotStored;
       ArchivePhoto(now, card.idNumber);
     }
-    if (settings_.sound != 0) Beep(kBeepFrequencyHz, kBeepDurationMs);
+    if (settings_.sound != 0) g_readBeep();
   }
 
   HWND window_;
@@ -187,6 +191,8 @@ void TakeCardInfo(CardInfo& destination) {
   }
   SignalHandshake();
 }
+
+void SetReadBeep(ReadBeep beep) { g_readBeep = beep != nullptr ? beep : SpeakerBeep; }
 
 void SetStatusRect(const RECT& rectangle) {
   std::lock_guard guard(Shared().lock);

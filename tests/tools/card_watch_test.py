@@ -33,9 +33,9 @@ class CardWatchTest(unittest.TestCase):
     def tearDown(self):
         self.app_data.close()
 
-    def configure(self, auto_save=1, read_append=1):
+    def configure(self, auto_save=1, read_append=1, sound=0):
         write_settings(self.path("RoraDI.ini"), {
-            "Display": {"Sound": 0},
+            "Display": {"Sound": sound},
             "Save": {"AutoSave": auto_save, "SavePath": ""},
             "Port": {"Type": 2, "COMPort": PORT, "BaudRate": 115200},
             "Card": {"ReadAppend": read_append, "Period": 100},
@@ -70,18 +70,19 @@ class CardWatchTest(unittest.TestCase):
         self.assertEqual(events(lines), [
             ("WM_CARD_STATUS", 1, 0), ("WM_CARD_READ", 0, 0), ("WM_CARD_STATUS", 2, 0),
             ("WM_CARD_STATUS", 3, 0), ("WM_CARD_STATUS", 0, 0x80)])
+        self.assertNotIn("beep", [l["message"] for l in lines], "Sound is off")
         self.assertEqual(lines[1]["idNumber"], SAMPLE_ID)
         self.assertEqual(lines[1]["newAddress"], "")
         self.assertTrue(lines[3]["newAddress"])
         self.assertEqual(self.stored_rows(), [(SAMPLE_ID, lines[3]["newAddress"])])
         self.assertTrue(os.path.exists(self.archived_photo()))
 
-    def test_without_auto_save_nothing_is_stored(self):
-        self.configure(auto_save=0, read_append=0)
+    def test_without_auto_save_nothing_is_stored_and_the_beep_follows_the_read(self):
+        self.configure(auto_save=0, read_append=0, sound=1)
         self.prepare_database()
         emulator("lay", SAMPLE_CARD)
         lines = self.watch(2)
-        self.assertEqual(events(lines)[:2], [("WM_CARD_STATUS", 1, 0), ("WM_CARD_READ", 0, 0)])
+        self.assertEqual(events(lines)[:3], [("WM_CARD_STATUS", 1, 0), ("WM_CARD_READ", 0, 0), ("beep", 0, 0)])
         self.assertEqual(self.stored_rows(), [])
         self.assertFalse(os.path.exists(self.archived_photo()))
 
