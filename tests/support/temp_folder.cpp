@@ -38,3 +38,9 @@ void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& b
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring PaddedFolder(const std::wstring& folder, std::size_t length) {
+  std::wstring padded = folder;
+  while (padded.size() < length) padded += L".\\";
+  return padded;
+}
