@@ -25,26 +25,31 @@ constexpr int kToolBarHeight = 39;
 
 constexpr int kToolCommands[] = {ID_CARD_PRINT, ID_CARD_CLOSE};
 
-bool AreDigits(const wchar_t* text, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return false;
+// The value of count ASCII digits, or -1 when one of them is not a digit.
+int DigitsValue(const wchar_t* text, int count) {
+  int value = 0;
+  for (int i = 0; i < count; ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return -1;
+    value = value * 10 + (text[i] - L'0');
   }
-  return true;
+  return value;
 }
 
 }  // namespace
 
 std::wstring RowPhotoPath(const CardRow& row) {
-  // readTimeText: "YYYY-MM-DD hh:mm:ss".
+  // readTimeText: "YYYY-MM-DD hh:mm:ss", the day the photo was archived.
   const wchar_t* time = row.readTimeText;
-  if (!IsArchivableIdNumber(row.idNumber) || !AreDigits(time, 4) || time[4] != L'-' || !AreDigits(time + 5, 2) ||
-      time[7] != L'-' || !AreDigits(time + 8, 2)) {
-    return {};
-  }
+  const int year = DigitsValue(time, 4);
+  const int month = time[4] == L'-' ? DigitsValue(time + 5, 2) : -1;
+  const int day = time[7] == L'-' ? DigitsValue(time + 8, 2) : -1;
+  if (year < 0 || month < 0 || day < 0) return {};
+  SYSTEMTIME date{};
+  date.wYear = static_cast<WORD>(year);
+  date.wMonth = static_cast<WORD>(month);
+  date.wDay = static_cast<WORD>(day);
   wchar_t path[kPathCapacity];
-  const int length = std::swprintf(path, kPathCapacity, L"%ls%.4ls%.2ls\\%.2ls_%ls.bmp", GetSavePath(), time,
-                                   time + 5, time + 8, row.idNumber);
-  if (length < 0 || length >= kPathCapacity) return {};
+  if (FormArchivedPhotoPath(path, date, row.idNumber) == 0) return {};
   return path;
 }
 

@@ -14,8 +14,8 @@ BOOL CTarnwickApp::InitInstance() {
   // up yet, so there is nothing to undo.
   if (!PrepareWorkingFolders()) return FALSE;
   LoadSettings();
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  sqlite3_initialize();
+  m_bComStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  m_bSqliteStarted = sqlite3_initialize() == SQLITE_OK;
   // A card2 from before the query tool's indices gets them here; the query
   // tool itself never writes. Searches still work (slowly) if this fails.
   AddQueryIndexes();
@@ -31,7 +31,10 @@ BOOL CTarnwickApp::InitInstance() {
 }
 
 int CTarnwickApp::ExitInstance() {
-  sqlite3_shutdown();
-  CoUninitialize();
+  // A start that stopped early never started them.
+  if (m_bSqliteStarted) sqlite3_shutdown();
+  if (m_bComStarted) CoUninitialize();
+  m_bSqliteStarted = false;
+  m_bComStarted = false;
   return CWinApp::ExitInstance();
 }

@@ -8,6 +8,8 @@
 #include <iterator>
 
 #include "card/photo.h"
+#include "common/card_face_text.h"
+#include "common/print_job.h"
 #include "common/reader_settings.h"
 #include "framework/application.h"
 #include "framework/device_context.h"
@@ -23,6 +25,8 @@
 namespace {
 
 constexpr int kRegionCorner = 50;
+// Port 0 scans every serial port, so no one port can be named.
+constexpr wchar_t kScanFailedText[] = L"扫描串口未找到读卡器";
 // The toolbar's place, measured from the client area's bottom-right corner.
 constexpr int kToolBarRightGap = 50;
 constexpr int kToolBarWidth = 234;
@@ -69,6 +73,7 @@ const MessageTable* CTarnwickDlg::GetMessageTable() const {
       OnCommand<ID_TOOL_MINIMIZE, &CTarnwickDlg::OnMinimize>(),
       OnCommand<ID_TOOL_PRINT, &CTarnwickDlg::OnPrint>(),
       OnCommand<ID_MENU_HELP, &CTarnwickDlg::OnHelp>(),
+      OnMessage<WM_HELP, &CTarnwickDlg::OnF1Help>(),
       OnCommand<ID_TOOL_EXIT, &CTarnwickDlg::OnExit>(),
       OnCommand<ID_MENU_EXIT, &CTarnwickDlg::OnExit>(),
       OnMessage<WM_SIZE, &CTarnwickDlg::OnSize>(),
@@ -243,6 +248,8 @@ void CTarnwickDlg::ShowLoopStatus(int code) {
     const int port = GetCurrentPort();
     if (port >= kUsbPortBase) {
       SetStatus(L"连接 USB 端口失败");
+    } else if (port == 0) {
+      SetStatus(kScanFailedText);
     } else {
       std::swprintf(m_szStatus, std::size(m_szStatus), L"连接 COM%d 端口失败", port);
     }
@@ -267,6 +274,7 @@ LRESULT CTarnwickDlg::OnCardRead(WPARAM, LPARAM) {
   RestartClearTimer();
   SetStatus(L"读卡成功！请放下一张卡...");
   m_cardLast = m_cardShown;
+  m_photoLast.Keep(photoPath);
   m_bReaderReady = 1;
   m_bAlarm = 0;
   ShowWindow(m_hWnd, SW_RESTORE);
@@ -297,6 +305,9 @@ void CTarnwickDlg::OnBlacklist() { StartProgramTool(L"BlackList.exe"); }
 void CTarnwickDlg::OnQuery() { StartProgramTool(L"Pellory.exe"); }
 
 void CTarnwickDlg::OnConfig() {
+  // The window is disabled while a dialog it owns runs; a command that
+  // still reaches it then must not open a second dialog and a second loop.
+  if (!IsWindowEnabled(m_hWnd)) return;
   StopPolling();
   m_bReaderReady = 0;
   KillTimer(m_hWnd, kHideTimer);
@@ -309,14 +320,23 @@ void CTarnwickDlg::OnConfig() {
 
 void CTarnwickDlg::OnMinimize() { ShowWindow(m_hWnd, SW_MINIMIZE); }
 
-// Printing the last card is not built yet; the command already holds the
-// hide timer back while it runs, as printing will.
+// Prints the last card read, also after the clear timer blanked the face;
+// before the first read every text is empty and there is no photo.
 void CTarnwickDlg::OnPrint() {
   KillTimer(m_hWnd, kHideTimer);
+  CardFaceText text;
+  FillCardFaceText(m_cardLast, text);
+  PrintCardFace(m_hWnd, text, kFaceSlotCount, m_photoLast.PrintCopy());
+  m_photoLast.ReleasePrintCopy();
   RestartHideTimer();
 }
 
 void CTarnwickDlg::OnHelp() { ShowProgramHelp(m_hWnd); }
+
+LRESULT CTarnwickDlg::OnF1Help(WPARAM, LPARAM) {
+  OnHelp();
+  return TRUE;
+}
 
 void CTarnwickDlg::OnExit() { EndDialog(IDCANCEL); }
 

@@ -43,7 +43,8 @@ class GetBmpTest : public ::testing::Test {
   void SetUp() override {
     library_ = LoadLibraryW(L"PhotoDecoder.dll");
     ASSERT_NE(library_, nullptr);
-    getBmp_ = reinterpret_cast<GetBmpFunction>(GetProcAddress(library_, "GetBmp"));
+    // Through void*: the platform types every export as one function type.
+    getBmp_ = reinterpret_cast<GetBmpFunction>(reinterpret_cast<void*>(GetProcAddress(library_, "GetBmp")));
     ASSERT_NE(getBmp_, nullptr);
   }
   void TearDown() override {

@@ -18,6 +18,7 @@ PROGRAM = sys.argv[1]
 emulator = Emulator(sys.argv[2])
 SAMPLE_CARD = sys.argv[3]
 SCREENSHOTS = sys.argv[4]
+WINDOW_CLOSE = sys.argv[5]
 SAMPLE_ID = "99052119920314002X"
 
 
@@ -71,7 +72,7 @@ class ProgramTest(unittest.TestCase):
     def close_program(self):
         # Like the window's close box: the program ends its dialog, joins
         # the polling thread and exits by itself.
-        wine("taskkill", "/im", "Tarnwick.exe")
+        wine(WINDOW_CLOSE, "居民身份证阅读器")
         self.program.wait(timeout=30)
         return self.program.returncode
 
