@@ -1,0 +1,16 @@
+// Workbooks converted by LibreOffice (headless, with a private profile):
+// the second independent reader of the tests, and a spreadsheet program
+// that saves templates the way such programs do.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Converts workbook into a file "converted.EXTENSION" in scratch with the
+// named export filter; the new file's path, or an empty path on failure.
+std::filesystem::path ConvertWithLibreOffice(const std::filesystem::path& workbook,
+                                             const std::filesystem::path& scratch, const std::string& filter,
+                                             const std::string& extension);
+
+// The first sheet as UTF-8 CSV (comma, double quotes); empty on failure.
+std::string CsvWithLibreOffice(const std::filesystem::path& workbook, const std::filesystem::path& scratch);
