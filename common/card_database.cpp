@@ -3,12 +3,12 @@
 #include <sqlite3.h>
 
 #include <cwchar>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "card/photo.h"
 #include "common/reader_settings.h"
+#include "common/sqlite_handles.h"
 #include "common/working_folders.h"
 
 namespace {
@@ -17,29 +17,16 @@ constexpr wchar_t kSelectBlacklisted[] = L"select reason from blacklist where ca
 constexpr wchar_t kSelectPurged[] =
     L"select distinct datetag,cardid from cardinfo where datetag<? order by datetag asc;";
 constexpr wchar_t kDeletePurged[] = L"delete from cardinfo where datetag<?;";
+// The indices of the query tool's searches, as the prepared database has them.
+constexpr char kAddQueryIndexes[] =
+    "create index if not exists cardinfo_readtime on cardinfo (readtime, cardname, cardid, sex);"
+    "create index if not exists cardinfo_name on cardinfo (cardname collate nocase, readtime, cardid, sex);"
+    "create index if not exists cardinfo_number on cardinfo (cardid collate nocase, readtime, cardname, sex);";
 
-struct DatabaseCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-struct StatementFinalizer {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
-int Open(Database& db) {
-  sqlite3* raw = nullptr;
-  const int result = OpenCardDatabase(&raw);
-  db.reset(raw);
-  return result;
-}
+int Open(Database& db) { return OpenCardDatabase(db); }
 
 int Prepare(const Database& db, const wchar_t* text, Statement& statement) {
-  sqlite3_stmt* raw = nullptr;
-  const int result = sqlite3_prepare16_v2(db.get(), text, -1, &raw, nullptr);
-  statement.reset(raw);
-  return result;
+  return PrepareStatement(db.get(), text, statement);
 }
 
 // Binds a fixed-size field of the record, never reading past its end.
@@ -47,13 +34,6 @@ template <std::size_t N>
 void BindField(sqlite3_stmt* statement, int index, const wchar_t (&field)[N]) {
   const std::size_t units = wcsnlen(field, N);
   sqlite3_bind_text16(statement, index, field, static_cast<int>(units * sizeof(wchar_t)), SQLITE_STATIC);
-}
-
-// Local time as file-time ticks, without any time-zone conversion.
-std::int64_t FileTimeTicks(const SYSTEMTIME& time) {
-  FILETIME ticks{};
-  if (!SystemTimeToFileTime(&time, &ticks)) return 0;
-  return static_cast<std::int64_t>(static_cast<std::uint64_t>(ticks.dwHighDateTime) << 32 | ticks.dwLowDateTime);
 }
 
 int DoneIsSuccess(int result) { return result == SQLITE_DONE ? SQLITE_OK : result; }
@@ -120,6 +100,12 @@ void DeleteArchivedPhotos(const std::vector<PurgedRow>& rows) {
 }
 }  // namespace
 
+std::int64_t FileTimeTicks(const SYSTEMTIME& time) {
+  FILETIME ticks{};
+  if (!SystemTimeToFileTime(&time, &ticks)) return 0;
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(ticks.dwHighDateTime) << 32 | ticks.dwLowDateTime);
+}
+
 std::uint32_t DateTag(const SYSTEMTIME& time) {
   return static_cast<std::uint32_t>(time.wYear) << 16 | static_cast<std::uint32_t>(time.wMonth) << 8 | time.wDay;
 }
@@ -134,6 +120,13 @@ int OpenCardDatabase(sqlite3** handle) {
   if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) return SQLITE_CANTOPEN;
   const int result = sqlite3_open_v2(utf8Path, handle, SQLITE_OPEN_READWRITE, nullptr);
   if (result == SQLITE_OK) sqlite3_busy_timeout(*handle, kDatabaseBusyTimeoutMs);
+  return result;
+}
+
+int OpenCardDatabase(Database& db) {
+  sqlite3* raw = nullptr;
+  const int result = OpenCardDatabase(&raw);
+  db.reset(raw);
   return result;
 }
 
@@ -181,4 +174,10 @@ int PurgeReadsBefore(std::uint32_t limit) {
   if (const int deleted = DeletePurgedRows(db, limit); deleted != SQLITE_OK) return deleted;
   DeleteArchivedPhotos(rows);
   return SQLITE_OK;
+}
+
+int AddQueryIndexes() {
+  Database db;
+  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+  return sqlite3_exec(db.get(), kAddQueryIndexes, nullptr, nullptr, nullptr);
 }

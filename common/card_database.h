@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "card/card_info.h"
+#include "common/sqlite_handles.h"
 
-struct sqlite3;
 
 // How long a connection waits for another program's lock before it gives up.
 inline constexpr int kDatabaseBusyTimeoutMs = 5000;
@@ -17,6 +17,8 @@ inline constexpr int kDatabaseBusyTimeoutMs = 5000;
 // Opens <save folder>card2 for reading and writing; never creates it.
 // The SQLite result code, 0 on success.
 int OpenCardDatabase(sqlite3** handle);
+// The same into an owner that closes the connection on every path.
+int OpenCardDatabase(Database& db);
 // Stores one read at the given local time (its milliseconds are set to 0).
 // 0 when the row was inserted, else the SQLite code of the failed step.
 int StoreCardRead(const CardInfo& card, SYSTEMTIME& time);
@@ -26,5 +28,12 @@ int IsBlacklisted(const wchar_t* cardid);
 // photos. 0 on success, else the SQLite code of the failed step.
 int PurgeReadsBefore(std::uint32_t limit);
 
+// Local time as file-time ticks, without any time-zone conversion: the
+// clock of the stored readtime. 0 for a time that is not a valid date.
+std::int64_t FileTimeTicks(const SYSTEMTIME& time);
+// Adds the query tool's search indices to a database made before they were
+// part of it; a database that has them is left alone. 0 on success, else the
+// SQLite code of the failed step.
+int AddQueryIndexes();
 // year << 16 | month << 8 | day
 std::uint32_t DateTag(const SYSTEMTIME& time);
