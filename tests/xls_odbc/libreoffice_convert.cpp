@@ -1,8 +1,6 @@
 #include "xls_odbc/libreoffice_convert.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 
 std::filesystem::path ConvertWithLibreOffice(const std::filesystem::path& workbook,
                                              const std::filesystem::path& scratch, const std::string& filter,
@@ -17,12 +15,4 @@ std::filesystem::path ConvertWithLibreOffice(const std::filesystem::path& workbo
   const auto converted = scratch / ("converted." + extension);
   std::filesystem::rename(output, converted);
   return converted;
-}
-
-std::string CsvWithLibreOffice(const std::filesystem::path& workbook, const std::filesystem::path& scratch) {
-  // Filter options: comma, double quote, UTF-8 (76), from line 1.
-  const auto csv = ConvertWithLibreOffice(workbook, scratch, "Text - txt - csv (StarCalc):44,34,76,1", "csv");
-  if (csv.empty()) return {};
-  std::ifstream file(csv, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
 }

@@ -1,6 +1,5 @@
-// Workbooks converted by LibreOffice (headless, with a private profile):
-// the second independent reader of the tests, and a spreadsheet program
-// that saves templates the way such programs do.
+// Workbooks saved anew by LibreOffice (headless, with a private profile),
+// a spreadsheet program that writes templates the way such programs do.
 #pragma once
 
 #include <filesystem>
@@ -11,6 +10,3 @@
 std::filesystem::path ConvertWithLibreOffice(const std::filesystem::path& workbook,
                                              const std::filesystem::path& scratch, const std::string& filter,
                                              const std::string& extension);
-
-// The first sheet as UTF-8 CSV (comma, double quotes); empty on failure.
-std::string CsvWithLibreOffice(const std::filesystem::path& workbook, const std::filesystem::path& scratch);

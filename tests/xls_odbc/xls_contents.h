@@ -1,16 +1,9 @@
-// A workbook's cells as read by an independent reader (Python's xlrd),
-// never by the driver's own code.
+// Native tests' view of a workbook through the independent readers.
 #pragma once
 
 #include <filesystem>
-#include <map>
-#include <string>
-#include <vector>
 
-struct SheetContents {
-  std::string headerBold;  // "1" or "0" per cell of the first row
-  std::vector<std::vector<std::string>> rows;  // UTF-8
-};
+#include "xls_odbc/xls_listing.h"
 
-// The sheets by name; empty when the reader fails on the file.
+// The sheets as xlrd reads them; empty when it fails on the file.
 std::map<std::string, SheetContents> ReadWithXlrd(const std::filesystem::path& file);
