@@ -12,9 +12,9 @@
 #include <string>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_save_folder.h"
 #include "common/card_database.h"
 #include "common/message_box.h"
-#include "common/reader_settings.h"
 #include "query_tool/export_command.h"
 #include "query_tool/save_file_dialog.h"
 #include "support/temp_folder.h"
@@ -45,11 +45,7 @@ bool Fill(const std::wstring& database, std::int64_t start) {
 
 int wmain() {
   ScopedTempFolder folder;
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::wstring database = folder / L"card2";
-  fs::copy_file(fs::path(self).parent_path() / L"card2", fs::path(database));
-  SetSavePath(folder.Path().c_str());
+  const std::wstring database = UseBenchSaveFolder(folder);
   SYSTEMTIME start{};
   start.wYear = 2024;
   start.wMonth = 1;

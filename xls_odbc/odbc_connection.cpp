@@ -11,9 +11,8 @@ extern "C" {
 
 SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC handle, SQLHWND, SQLWCHAR* in, SQLSMALLINT inLength, SQLWCHAR* out,
                                     SQLSMALLINT outCapacity, SQLSMALLINT* outLength, SQLUSMALLINT) {
-  Connection* connection = HandleOf<Connection>(handle);
+  Connection* connection = StartCall<Connection>(handle);
   if (!connection) return SQL_INVALID_HANDLE;
-  connection->diagnostics.Clear();
   if (connection->workbook) return connection->diagnostics.Error("08002", u"Connection name in use");
   // The driver never prompts: what the string lacks is an error whatever
   // completion the caller asked for.
@@ -26,9 +25,8 @@ SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC handle, SQLHWND, SQLWCHAR* in, SQLSM
 }
 
 SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
-  Connection* connection = HandleOf<Connection>(handle);
+  Connection* connection = StartCall<Connection>(handle);
   if (!connection) return SQL_INVALID_HANDLE;
-  connection->diagnostics.Clear();
   // A connection whose earlier disconnect failed is closed already; the
   // driver manager, which still counts it as open, may disconnect again.
   if (!connection->workbook) return SQL_SUCCESS;
@@ -42,9 +40,8 @@ SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
 }
 
 SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-  Connection* connection = HandleOf<Connection>(handle);
+  Connection* connection = StartCall<Connection>(handle);
   if (!connection) return SQL_INVALID_HANDLE;
-  connection->diagnostics.Clear();
   const auto number = reinterpret_cast<SQLULEN>(value);
   switch (attribute) {
     case SQL_ATTR_AUTOCOMMIT:
@@ -62,9 +59,8 @@ SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPO
 
 SQLRETURN SQL_API SQLGetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
                                      SQLINTEGER* length) {
-  Connection* connection = HandleOf<Connection>(handle);
+  Connection* connection = StartCall<Connection>(handle);
   if (!connection) return SQL_INVALID_HANDLE;
-  connection->diagnostics.Clear();
   SQLUINTEGER result = 0;
   switch (attribute) {
     case SQL_ATTR_AUTOCOMMIT:
@@ -79,9 +75,7 @@ SQLRETURN SQL_API SQLGetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPO
     default:
       return connection->diagnostics.Error("HY092", u"Invalid attribute");
   }
-  if (value) *static_cast<SQLUINTEGER*>(value) = result;
-  if (length) *length = sizeof result;
-  return SQL_SUCCESS;
+  return StoreNumber(result, value, length);
 }
 
 SQLRETURN SQL_API SQLEndTran(SQLSMALLINT type, SQLHANDLE handle, SQLSMALLINT) {

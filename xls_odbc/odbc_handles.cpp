@@ -8,18 +8,16 @@ using namespace xls_odbc;
 namespace {
 
 SQLRETURN AllocateConnection(SQLHANDLE input, SQLHANDLE* output) {
-  Environment* environment = HandleOf<Environment>(input);
+  Environment* environment = StartCall<Environment>(input);
   if (!environment) return SQL_INVALID_HANDLE;
-  environment->diagnostics.Clear();
   *output = new Connection(environment);
   ++environment->connections;
   return SQL_SUCCESS;
 }
 
 SQLRETURN AllocateStatement(SQLHANDLE input, SQLHANDLE* output) {
-  Connection* connection = HandleOf<Connection>(input);
+  Connection* connection = StartCall<Connection>(input);
   if (!connection) return SQL_INVALID_HANDLE;
-  connection->diagnostics.Clear();
   if (!connection->workbook) return connection->diagnostics.Error("08003", u"Connection not open");
   connection->statements.push_back(std::make_unique<Statement>(connection));
   *output = connection->statements.back().get();
@@ -84,9 +82,8 @@ SQLRETURN SQL_API SQLFreeHandle(SQLSMALLINT type, SQLHANDLE handle) {
 }
 
 SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
-  Statement* statement = HandleOf<Statement>(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
-  statement->diagnostics.Clear();
   switch (option) {
     case SQL_DROP:
       return FreeStatement(statement);
@@ -102,9 +99,8 @@ SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT handle, SQLUSMALLINT option) {
 }
 
 SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-  Environment* environment = HandleOf<Environment>(handle);
+  Environment* environment = StartCall<Environment>(handle);
   if (!environment) return SQL_INVALID_HANDLE;
-  environment->diagnostics.Clear();
   const auto number = static_cast<SQLINTEGER>(reinterpret_cast<SQLLEN>(value));
   switch (attribute) {
     case SQL_ATTR_ODBC_VERSION:
@@ -123,9 +119,8 @@ SQLRETURN SQL_API SQLSetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER
 
 SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
                                 SQLINTEGER* length) {
-  Environment* environment = HandleOf<Environment>(handle);
+  Environment* environment = StartCall<Environment>(handle);
   if (!environment) return SQL_INVALID_HANDLE;
-  environment->diagnostics.Clear();
   SQLINTEGER result = 0;
   switch (attribute) {
     case SQL_ATTR_ODBC_VERSION:
@@ -137,9 +132,7 @@ SQLRETURN SQL_API SQLGetEnvAttr(SQLHENV handle, SQLINTEGER attribute, SQLPOINTER
     default:
       return environment->diagnostics.Error("HY092", u"Invalid attribute");
   }
-  if (value) *static_cast<SQLINTEGER*>(value) = result;
-  if (length) *length = sizeof result;
-  return SQL_SUCCESS;
+  return StoreNumber(result, value, length);
 }
 
 }  // extern "C"

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstring>
 #include <list>
 #include <memory>
 #include <optional>
@@ -71,6 +72,23 @@ template <typename T>
 T* HandleOf(SQLHANDLE handle) {
   auto* header = static_cast<Handle*>(handle);
   return header && header->type == T::kType ? static_cast<T*>(header) : nullptr;
+}
+
+// The handle of type T for a call that starts on it: the diagnostics of
+// the handle's previous call go.
+template <typename T>
+T* StartCall(SQLHANDLE handle) {
+  T* typed = HandleOf<T>(handle);
+  if (typed) typed->diagnostics.Clear();
+  return typed;
+}
+
+// Stores a numeric attribute or information value and its size in bytes.
+template <typename Number, typename Length>
+SQLRETURN StoreNumber(Number number, SQLPOINTER value, Length* length) {
+  if (value) std::memcpy(value, &number, sizeof number);
+  if (length) *length = sizeof number;
+  return SQL_SUCCESS;
 }
 
 }  // namespace xls_odbc

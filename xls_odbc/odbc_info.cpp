@@ -69,9 +69,8 @@ extern "C" {
 
 SQLRETURN SQL_API SQLGetInfoW(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT capacityBytes,
                               SQLSMALLINT* length) {
-  Connection* connection = HandleOf<Connection>(handle);
+  Connection* connection = StartCall<Connection>(handle);
   if (!connection) return SQL_INVALID_HANDLE;
-  connection->diagnostics.Clear();
   if (const auto text = TextInfo(*connection, type)) {
     SQLLEN units = 0;
     const SQLRETURN result = CopyWideResult(*text, static_cast<SQLWCHAR*>(value),
@@ -82,14 +81,8 @@ SQLRETURN SQL_API SQLGetInfoW(SQLHDBC handle, SQLUSMALLINT type, SQLPOINTER valu
   }
   const auto number = NumberInfo(type);
   if (!number) return connection->diagnostics.Error("HY096", u"Information type out of range");
-  if (IsShortInfo(type)) {
-    if (value) *static_cast<SQLUSMALLINT*>(value) = static_cast<SQLUSMALLINT>(*number);
-    if (length) *length = sizeof(SQLUSMALLINT);
-  } else {
-    if (value) *static_cast<SQLUINTEGER*>(value) = *number;
-    if (length) *length = sizeof(SQLUINTEGER);
-  }
-  return SQL_SUCCESS;
+  if (IsShortInfo(type)) return StoreNumber(static_cast<SQLUSMALLINT>(*number), value, length);
+  return StoreNumber(*number, value, length);
 }
 
 }  // extern "C"

@@ -49,30 +49,24 @@ SQLRETURN Execute(Statement& statement) {
   return statement.diagnostics.Error("42000", u"A sheet has at most 256 columns");
 }
 
-Statement* StartCall(SQLHSTMT handle) {
-  Statement* statement = HandleOf<Statement>(handle);
-  if (statement) statement->diagnostics.Clear();
-  return statement;
-}
-
 }  // namespace
 
 extern "C" {
 
 SQLRETURN SQL_API SQLPrepareW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   return Prepare(*statement, WideArgument(text, length));
 }
 
 SQLRETURN SQL_API SQLExecute(SQLHSTMT handle) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   return Execute(*statement);
 }
 
 SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER length) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   if (const SQLRETURN prepared = Prepare(*statement, WideArgument(text, length)); !SQL_SUCCEEDED(prepared))
     return prepared;
@@ -82,7 +76,7 @@ SQLRETURN SQL_API SQLExecDirectW(SQLHSTMT handle, SQLWCHAR* text, SQLINTEGER len
 SQLRETURN SQL_API SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMALLINT direction,
                                    SQLSMALLINT valueType, SQLSMALLINT, SQLULEN, SQLSMALLINT, SQLPOINTER value,
                                    SQLLEN bufferLength, SQLLEN* indicator) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   if (number < 1 || number > xls::kMaxColumns) return statement->diagnostics.Error("07009", u"Invalid parameter number");
   if (direction != SQL_PARAM_INPUT) return statement->diagnostics.Error("HY105", u"Invalid parameter type");
@@ -94,7 +88,7 @@ SQLRETURN SQL_API SQLBindParameter(SQLHSTMT handle, SQLUSMALLINT number, SQLSMAL
 }
 
 SQLRETURN SQL_API SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   if (!statement->insert) return statement->diagnostics.Error("HY010", u"Function sequence error: nothing prepared");
   if (count) *count = static_cast<SQLSMALLINT>(statement->insert->parameters);
@@ -102,32 +96,32 @@ SQLRETURN SQL_API SQLNumParams(SQLHSTMT handle, SQLSMALLINT* count) {
 }
 
 SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT handle, SQLSMALLINT* count) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   if (count) *count = 0;  // an insert returns no rows
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLRowCount(SQLHSTMT handle, SQLLEN* count) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   if (count) *count = statement->rowCount;
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLCloseCursor(SQLHSTMT handle) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   return statement->diagnostics.Error("24000", u"Invalid cursor state: an insert has no cursor");
 }
 
 SQLRETURN SQL_API SQLCancel(SQLHSTMT handle) {
   // Every call completes before it returns; there is nothing to cancel.
-  return StartCall(handle) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
+  return StartCall<Statement>(handle) ? SQL_SUCCESS : SQL_INVALID_HANDLE;
 }
 
 SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   const auto number = reinterpret_cast<SQLULEN>(value);
   switch (attribute) {
@@ -153,7 +147,7 @@ SQLRETURN SQL_API SQLSetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOIN
 
 SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER,
                                   SQLINTEGER* length) {
-  Statement* statement = StartCall(handle);
+  Statement* statement = StartCall<Statement>(handle);
   if (!statement) return SQL_INVALID_HANDLE;
   SQLULEN result = 0;
   switch (attribute) {
@@ -170,9 +164,7 @@ SQLRETURN SQL_API SQLGetStmtAttrW(SQLHSTMT handle, SQLINTEGER attribute, SQLPOIN
     default:
       return statement->diagnostics.Error("HY092", u"Invalid attribute");
   }
-  if (value) *static_cast<SQLULEN*>(value) = result;
-  if (length) *length = sizeof result;
-  return SQL_SUCCESS;
+  return StoreNumber(result, value, length);
 }
 
 }  // extern "C"
