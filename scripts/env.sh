@@ -8,3 +8,6 @@ export WINEPREFIX="${WINEPREFIX:-$BUILD_ROOT/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# unixODBC finds our spreadsheet driver in the native build's private
+# registration, so that the query tool's export works under Wine.
+export ODBCSYSINI="${ODBCSYSINI:-$BUILD_ROOT/native/odbc}"
