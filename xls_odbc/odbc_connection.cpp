@@ -1,8 +1,8 @@
 // Connecting, disconnecting (where the workbook is written) and the
 // connection's attributes.
+#include "emulator/utf8_to_utf16.h"
 #include "xls_odbc/connection_open.h"
 #include "xls_odbc/odbc_handles.h"
-#include "xls_odbc/text_encoding.h"
 #include "xls_odbc/wide_text.h"
 
 using namespace xls_odbc;
@@ -35,8 +35,9 @@ SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
   const bool saved = connection->workbook->Save(error);
   connection->workbook.reset();
   if (saved) return SQL_SUCCESS;
-  return connection->diagnostics.Error(
-      "HY000", u"The workbook could not be written, it is left as it was: " + xls::FromUtf8(error));
+  std::u16string reason;
+  if (!Utf8ToUtf16(error, reason)) reason = u"write error";
+  return connection->diagnostics.Error("HY000", u"The workbook could not be written, it is left as it was: " + reason);
 }
 
 SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {

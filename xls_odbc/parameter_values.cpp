@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "xls_odbc/text_encoding.h"
+#include "emulator/utf8_to_utf16.h"
 
 namespace xls_odbc {
 namespace {
@@ -24,13 +24,15 @@ std::size_t ValueLength(const BoundParameter& parameter) {
   return static_cast<std::size_t>(*parameter.indicator) / sizeof(Unit);
 }
 
-std::u16string ReadText(const BoundParameter& parameter) {
+// False when a narrow value is not UTF-8.
+bool ReadText(const BoundParameter& parameter, std::u16string& value) {
   if (parameter.valueType == SQL_C_WCHAR) {
     const auto* text = static_cast<const char16_t*>(parameter.value);
-    return std::u16string(text, ValueLength<char16_t>(parameter));
+    value.assign(text, ValueLength<char16_t>(parameter));
+    return true;
   }
   const auto* text = static_cast<const char*>(parameter.value);
-  return xls::FromUtf8(std::string_view(text, ValueLength<char>(parameter)));
+  return Utf8ToUtf16(std::string_view(text, ValueLength<char>(parameter)), value);
 }
 
 }  // namespace
@@ -48,7 +50,10 @@ SQLRETURN ReadParameterValues(Statement& statement, std::vector<std::optional<st
     }
     if (indicator < 0 && indicator != SQL_NTS)
       return statement.diagnostics.Error("HY090", u"Invalid string or buffer length");
-    values.emplace_back(ReadText(parameter));
+    std::u16string value;
+    if (!ReadText(parameter, value))
+      return statement.diagnostics.Error("22018", u"Invalid character value: a narrow text is not UTF-8");
+    values.emplace_back(std::move(value));
   }
   return SQL_SUCCESS;
 }

@@ -1,5 +1,6 @@
-// UTF-16 (the driver's wide texts) to UTF-8 (file names, the library's
-// messages) and back. Unpaired surrogates and malformed bytes become U+FFFD.
+// UTF-16 (the driver's wide texts) to UTF-8 (file names); unpaired
+// surrogates become U+FFFD. The other way goes through the strict
+// Utf8ToUtf16 the emulator's card files use.
 #pragma once
 
 #include <string>
@@ -8,6 +9,5 @@
 namespace xls {
 
 std::string ToUtf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
 
 }  // namespace xls

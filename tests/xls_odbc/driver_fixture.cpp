@@ -6,7 +6,13 @@
 #include <fstream>
 #include <iterator>
 
-#include "xls_odbc/text_encoding.h"
+#include "emulator/utf8_to_utf16.h"
+
+std::u16string Utf16(std::string_view text) {
+  std::u16string wide;
+  Utf8ToUtf16(text, wide);
+  return wide;
+}
 
 void DriverFixture::SetUp() {
   const auto prefix = scratch_.Path() / "prefix";
@@ -23,7 +29,7 @@ void DriverFixture::SetUp() {
 std::u16string DriverFixture::WindowsPath(const std::filesystem::path& path) {
   std::string text = "Z:" + path.string();
   std::ranges::replace(text, '/', '\\');
-  return xls::FromUtf8(text);
+  return Utf16(text);
 }
 
 std::vector<char> DriverFixture::FileBytes(const std::filesystem::path& path) {

@@ -6,9 +6,13 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "emulator/scratch_folder.h"
+
+// Test texts written in UTF-8 as the driver takes them.
+std::u16string Utf16(std::string_view text);
 
 class DriverFixture : public ::testing::Test {
  protected:

@@ -31,7 +31,7 @@ const std::vector<std::vector<std::string>> kRows = {
 
 void Bind(OdbcSession& session, const std::vector<std::string>& row, std::vector<std::u16string>& texts) {
   texts.clear();
-  for (const std::string& cell : row) texts.push_back(xls::FromUtf8(cell));
+  for (const std::string& cell : row) texts.push_back(Utf16(cell));
   for (std::size_t i = 0; i < texts.size(); ++i) session.SetParameter(i, texts[i].c_str());
 }
 

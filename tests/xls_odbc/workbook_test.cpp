@@ -9,7 +9,7 @@
 #include "emulator/scratch_folder.h"
 #include "xls_odbc/compound_file.h"
 #include "xls_odbc/libreoffice_convert.h"
-#include "xls_odbc/text_encoding.h"
+#include "emulator/utf8_to_utf16.h"
 #include "xls_odbc/workbook_file.h"
 #include "xls_odbc/xls_contents.h"
 
@@ -22,8 +22,10 @@ void AppendRows(const std::filesystem::path& path, int rows) {
   const auto sheet = file->workbook().FindSheet(u"SHEET1");
   ASSERT_TRUE(sheet);
   for (int i = 0; i < rows; ++i) {
-    const std::u16string first = xls::FromUtf8("name " + std::to_string(i));
-    const std::u16string second = xls::FromUtf8("数据 " + std::to_string(i));
+    std::u16string first;
+    std::u16string second;
+    Utf8ToUtf16("name " + std::to_string(i), first);
+    Utf8ToUtf16("数据 " + std::to_string(i), second);
     const xls::CellText cells[] = {first, second};
     ASSERT_EQ(xls::AppendResult::kAppended, file->workbook().AppendRow(*sheet, cells));
   }
