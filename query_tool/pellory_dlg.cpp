@@ -10,6 +10,7 @@
 #include "framework/application.h"
 #include "framework/device_context.h"
 #include "query_tool/card_query.h"
+#include "query_tool/export_command.h"
 #include "query_tool/id_card_dlg.h"
 #include "query_tool/month_range.h"
 #include "query_tool/resource_ids.h"
@@ -115,10 +116,13 @@ const MessageTable* CPelloryDlg::GetMessageTable() const {
       OnNotify<LVN_COLUMNCLICK, IDC_RESULT_LIST, &CPelloryDlg::OnColumnClick>(),
       OnNotify<NM_DBLCLK, IDC_RESULT_LIST, &CPelloryDlg::OnListDoubleClick>(),
       OnNotify<TVN_SELCHANGEDW, IDC_MONTH_TREE, &CPelloryDlg::OnMonthPicked>(),
+      OnCommand<IDC_EXPORT, &CPelloryDlg::OnExport>(),
   };
   static const MessageTable kTable{CDialog::GetMessageTable(), kEntries};
   return &kTable;
 }
+
+void CPelloryDlg::OnExport() { RunExportCommand(m_hWnd, m_nTotal, m_query); }
 
 BOOL CPelloryDlg::OnInitDialog() {
   CDialog::OnInitDialog();

@@ -50,6 +50,8 @@ class CPelloryDlg : public CDialog {
   LRESULT OnColumnClick(NMHDR* header);
   LRESULT OnListDoubleClick(NMHDR* header);
   LRESULT OnMonthPicked(NMHDR* header);
+  // "输出查询结果": all hits of the last query into a spreadsheet file.
+  void OnExport();
 
   void InsertColumns();
   void SetUpLayout();
