@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/card_database.h"
+#include "common/database_handles.h"
 #include "common/message_box.h"
-#include "common/sqlite_handles.h"
 #include "export_reader.h"
 #include "query_tool/card_query.h"
 #include "query_tool/resource_ids.h"
