@@ -70,7 +70,8 @@ class CardDatabaseTest : public ::testing::Test {
         if (!first) result += "\n";
         for (int i = 0; i < sqlite3_column_count(statement); ++i) {
           const auto* text = sqlite3_column_text(statement, i);
-          result += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "<null>");
+          if (i) result += "|";
+          result += text ? reinterpret_cast<const char*>(text) : "<null>";
         }
       }
     }

@@ -82,7 +82,7 @@ TEST_F(UsbTransportTest, EachResultOfTheExchange) {
   Bytes badPreamble = good;
   badPreamble[3] = 0x97;
   Bytes badChecksum = good;
-  badChecksum.back() ^= 1;
+  badChecksum.at(badChecksum.size() - 1) ^= 1;
   const Case cases[] = {
       {"good", good, 0, kStatusSuccess, 0},
       {"with data", samv::BuildResponseFrame(0, 0, 0x41, Bytes{1, 2, 3}), 0, 0x41, 3},
