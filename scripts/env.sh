@@ -8,3 +8,8 @@ export WINEPREFIX="${WINEPREFIX:-$BUILD_ROOT/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+# Once Wine's 32-bit part is installed, Debian's "wine" starts Wine's own
+# tools as 32-bit programs, and the 32-bit taskkill finds no 64-bit program
+# by name. Scripts and tests start taskkill with the 64-bit loader, which
+# sees programs of both word sizes.
+export WINE64_LOADER="${WINE64_LOADER:-/usr/lib/wine/wine64}"

@@ -14,7 +14,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
-from wine_tools import PORT, Emulator, wine, write_settings  # noqa: E402
+from wine_tools import PORT, Emulator, close_windows_of, wine, write_settings  # noqa: E402
 
 SETUP, PROGRAM_FOLDER = sys.argv[1], sys.argv[2]
 emulator = Emulator(sys.argv[3])
@@ -109,7 +109,7 @@ class InstallerTest(unittest.TestCase):
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def close_program(self):
-        wine("taskkill", "/im", "Tarnwick.exe")
+        close_windows_of("Tarnwick.exe")
         self.program.wait(timeout=30)
         return self.program.returncode
 

@@ -12,7 +12,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
-from wine_tools import PORT, AppDataFolder, Emulator, wine, write_settings  # noqa: E402
+from wine_tools import PORT, AppDataFolder, Emulator, close_windows_of, wine, write_settings  # noqa: E402
 
 PROGRAM = sys.argv[1]
 emulator = Emulator(sys.argv[2])
@@ -71,7 +71,7 @@ class ProgramTest(unittest.TestCase):
     def close_program(self):
         # Like the window's close box: the program ends its dialog, joins
         # the polling thread and exits by itself.
-        wine("taskkill", "/im", "Tarnwick.exe")
+        close_windows_of("Tarnwick.exe")
         self.program.wait(timeout=30)
         return self.program.returncode
 
