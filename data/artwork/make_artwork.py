@@ -239,6 +239,22 @@ def banner(width, height):
     return c
 
 
+def blacklist_editor_icon(size):
+    """The blacklist editor's program icon: a ruled list page with a red
+    no-entry sign at its lower right."""
+    c = Canvas(size, size)
+    k = size / 32.0
+    draw(c, round_rect(4 * k, 2 * k, 24 * k, 29 * k, 2 * k), (72, 84, 104))
+    draw(c, round_rect(5.2 * k, 3.2 * k, 22.8 * k, 27.8 * k, 1.4 * k), (250, 250, 252))
+    for i in range(5):
+        y = (7.5 + 4 * i) * k
+        draw(c, rect(8 * k, y, 10 * k, y + 1.6 * k), (200, 40, 40))
+        draw(c, rect(12 * k, y, 20 * k, y + 1.6 * k), (96, 108, 128))
+    draw(c, circle(23 * k, 23 * k, 8 * k), (214, 36, 36))
+    draw(c, rect(18.5 * k, 21.6 * k, 27.5 * k, 24.4 * k), (255, 255, 255))
+    return c
+
+
 # File writers.
 def bgr_rows(canvas, bytes_per_pixel):
     """Bottom-up rows of a DIB, each padded to 4 bytes."""
@@ -311,6 +327,7 @@ def main():
     for name, drawing in (("blacklist", blacklist_icon), ("query", query_icon), ("config", config_icon),
                           ("minimize", minimize_icon), ("print", print_icon), ("exit", exit_icon)):
         write_icon(os.path.join(HERE, name + ".ico"), drawing(32), 32)
+    write_icon(os.path.join(HERE, "blacklist_editor.ico"), blacklist_editor_icon(32), 8)
     write_bmp(os.path.join(HERE, "banner.bmp"), banner(616, 90))
     write_bmp(os.path.join(HERE, "bg.bmp"), background(456, 336))
 

@@ -1,0 +1,59 @@
+// The blacklist editor's main window: the listed numbers with their
+// reasons in a virtual list view over a copy held in memory, a filter, and
+// the commands that add, change, delete, import and export. The copy is
+// read again after every change; no database connection is held between
+// actions.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "blacklist_editor/blacklist_store.h"
+#include "framework/dialog.h"
+#include "framework/icon.h"
+
+// Posted to itself once the window shows: offers the default list when the
+// blacklist is empty.
+inline constexpr UINT WM_OFFER_DEFAULT_LIST = WM_APP + 10;
+
+class CBlackListDlg : public CDialog {
+ public:
+  CBlackListDlg();
+
+  // Imports the text list at path: reads and checks every line, shows the
+  // summary, and writes what the user confirms.
+  void ImportFile(const std::wstring& path);
+
+  // The copy of the table, and the indices of the rows the filter shows.
+  std::vector<BlacklistRow> m_rows;
+  std::vector<std::size_t> m_shown;
+
+ protected:
+  BOOL OnInitDialog() override;
+  // Enter in the filter box must not close the window.
+  void OnOK() override {}
+  const MessageTable* GetMessageTable() const override;
+
+ private:
+  void OnFilterChange();
+  void OnAdd();
+  void OnEditReason();
+  void OnDelete();
+  void OnImport();
+  void OnExport();
+  LRESULT OnOfferDefaultList(WPARAM, LPARAM);
+  LRESULT OnGetDisplayInfo(NMHDR* header);
+  LRESULT OnDoubleClick(NMHDR* header);
+  LRESULT OnListKey(NMHDR* header);
+
+  void Reload();
+  void ApplyFilter();
+  std::vector<BlacklistRow> SelectedRows() const;
+  void ShowInfo(const std::wstring& text, UINT icon) const;
+
+  HWND m_list = nullptr;
+  CIcon m_icon;
+};

@@ -1,0 +1,57 @@
+#include "blacklist_editor/editor_messages.h"
+
+#include <sqlite3.h>
+
+#include <cwchar>
+
+namespace {
+
+bool IsBusy(int sqliteCode) {
+  const int primary = sqliteCode & 0xFF;
+  return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+std::wstring Format(const wchar_t* format, int value) {
+  wchar_t text[128];
+  std::swprintf(text, std::size(text), format, value);
+  return text;
+}
+
+std::wstring FaultText(const RefusedLine& line) {
+  switch (line.fault) {
+    case LineFault::kWrongLength:
+      return L"号码不是18位";
+    case LineFault::kWrongCharacters:
+      return L"号码应为17位数字加1位数字或X";
+    case LineFault::kWrongCheckDigit:
+      return L"校验位不正确";
+    case LineFault::kRepeated:
+      return Format(L"与第%d行重复", line.firstLine);
+    case LineFault::kTooLong:
+      return Format(L"行过长（原因超过%d字）", static_cast<int>(kMaxReasonLength));
+    case LineFault::kNotText:
+      return L"不是有效的文本";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::wstring WriteFailureText(int sqliteCode) {
+  if (IsBusy(sqliteCode)) return L"数据库正忙（读卡程序或其他程序正在使用），请稍后再试。黑名单未作更改。";
+  return Format(L"无法写入数据库（错误 %d）。黑名单未作更改。", sqliteCode);
+}
+
+std::wstring ReadFailureText(int sqliteCode) {
+  if (IsBusy(sqliteCode)) return L"数据库正忙，无法读取黑名单，请稍后再试。";
+  return Format(L"无法读取黑名单（错误 %d）。", sqliteCode);
+}
+
+std::wstring RefusedLineText(const RefusedLine& line) {
+  std::wstring text = Format(L"第%d行：", line.content.line) + FaultText(line);
+  if (!line.content.number.empty()) {
+    text += L"  ";
+    text.append(line.content.number.begin(), line.content.number.end());
+  }
+  return text;
+}

@@ -1,0 +1,213 @@
+// The editor's windows driven like a person would: the list with its
+// filter, adding with the check-digit refusal, a busy database, deleting
+// after the confirmation, and an import through its summary.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "blacklist_editor/blacklist_dlg.h"
+#include "blacklist_editor/editor_resource_ids.h"
+#include "blacklist_editor/entry_dlg.h"
+#include "common/card_database.h"
+#include "common/message_box.h"
+#include "editor_database.h"
+#include "support/modal_driver.h"
+#include "support/screenshot.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+
+void WriteFile(const std::wstring& path, const std::string& bytes) {
+  std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+std::wstring ListText(HWND dialog, int item, int column) {
+  wchar_t text[256] = L"";
+  ListView_GetItemText(GetDlgItem(dialog, IDC_LIST), item, column, text, static_cast<int>(std::size(text)));
+  return text;
+}
+
+int ListCount(HWND dialog) { return ListView_GetItemCount(GetDlgItem(dialog, IDC_LIST)); }
+
+class BlacklistWindowTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetMessageBoxHandler([this](HWND, const wchar_t* text, const wchar_t*, UINT) {
+      messages_.push_back(text);
+      return answer_;
+    });
+  }
+  void TearDown() override { SetMessageBoxHandler({}); }
+
+  EditorDatabase database_;
+  std::vector<std::wstring> messages_;
+  int answer_ = IDYES;
+};
+
+TEST_F(BlacklistWindowTest, TheListShowsCountsAndFiltersByNumberPrefixOrReason) {
+  ASSERT_EQ(database_.Execute("insert into blacklist values ('110105194912310038', '在逃人员');"
+                              "insert into blacklist values ('99052119920314002X', '证件挂失');"
+                              "insert into blacklist values ('110105198000000011', null);"),
+            SQLITE_OK);
+  CBlackListDlg dialog;
+  const ModalOutcome outcome = RunModal(dialog, [&](HWND window) {
+    EXPECT_EQ(ListCount(window), 3);
+    EXPECT_EQ(ControlText(window, IDC_COUNT), L"共 3 条");
+    EXPECT_EQ(ListText(window, 1, 0), L"99052119920314002X");
+    EXPECT_EQ(ListText(window, 1, 1), L"证件挂失");
+    SaveWindowScreenshot(window, "blacklist_editor_list");
+    SetControlText(window, IDC_FILTER, L"99052119920314002x");
+    EXPECT_EQ(ListCount(window), 1);
+    EXPECT_EQ(ControlText(window, IDC_COUNT), L"显示 1 条，共 3 条");
+    SetControlText(window, IDC_FILTER, L"在逃");
+    ASSERT_EQ(ListCount(window), 1);
+    EXPECT_EQ(ListText(window, 0, 0), L"110105194912310038");
+  });
+  EXPECT_FALSE(outcome.timedOut);
+  // A list that is not empty is not offered the default file.
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(BlacklistWindowTest, AWrongCheckDigitIsRefusedUntilTheUserConfirmsIt) {
+  CEntryDlg entry(nullptr);
+  const ModalOutcome outcome = RunModal(entry, [&](HWND window) {
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_FORCE)));
+    SetControlText(window, IDC_NUMBER, L"110105194912310039");
+    SetControlText(window, IDC_REASON, L"证件号码印错");
+    ClickButton(window, IDOK);
+    EXPECT_TRUE(Contains(ControlText(window, IDC_ENTRY_MESSAGE), L"校验位不正确：按前17位计算，最后一位应为8"));
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(window, IDC_FORCE)));
+    EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+    SaveWindowScreenshot(window, "blacklist_add_check_digit");
+    ClickButton(window, IDC_FORCE);
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(outcome.result, IDOK);
+  EXPECT_EQ(database_.Number("select count(*) from blacklist where cardid = '110105194912310039';"), 1);
+}
+
+TEST_F(BlacklistWindowTest, TheAddDialogTakesLowerCaseXAndRefusesMalformedAndListedNumbers) {
+  ASSERT_EQ(database_.Execute("insert into blacklist values ('110105194912310038', 'earlier');"), SQLITE_OK);
+  CEntryDlg entry(nullptr);
+  const ModalOutcome outcome = RunModal(entry, [&](HWND window) {
+    SetControlText(window, IDC_NUMBER, L"1101051949123100");
+    ClickButton(window, IDOK);
+    EXPECT_EQ(ControlText(window, IDC_ENTRY_MESSAGE), L"身份证号码应为18位，现为16位。");
+    SetControlText(window, IDC_NUMBER, L"11010519491231003A");
+    ClickButton(window, IDOK);
+    EXPECT_TRUE(Contains(ControlText(window, IDC_ENTRY_MESSAGE), L"17位数字"));
+    SetControlText(window, IDC_NUMBER, L"110105194912310038");
+    ClickButton(window, IDOK);
+    EXPECT_TRUE(Contains(ControlText(window, IDC_ENTRY_MESSAGE), L"已在黑名单中"));
+    SetControlText(window, IDC_NUMBER, L"99052119920314002x");
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(outcome.result, IDOK);
+  EXPECT_EQ(IsBlacklisted(L"99052119920314002X"), 1);
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 2);
+}
+
+TEST_F(BlacklistWindowTest, AnAddAgainstABusyDatabaseSaysSoAndChangesNothing) {
+  sqlite3* holder = nullptr;
+  ASSERT_EQ(OpenCardDatabase(&holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "begin exclusive;", nullptr, nullptr, nullptr), SQLITE_OK);
+  CEntryDlg entry(nullptr);
+  RunModal(
+      entry,
+      [&](HWND window) {
+        SetControlText(window, IDC_NUMBER, L"110105194912310038");
+        ClickButton(window, IDOK);
+        EXPECT_TRUE(Contains(ControlText(window, IDC_ENTRY_MESSAGE), L"数据库正忙"));
+        EXPECT_TRUE(Contains(ControlText(window, IDC_ENTRY_MESSAGE), L"黑名单未作更改"));
+        ClickButton(window, IDCANCEL);
+      },
+      std::chrono::milliseconds(kDatabaseBusyTimeoutMs + 15000));
+  sqlite3_exec(holder, "rollback;", nullptr, nullptr, nullptr);
+  sqlite3_close(holder);
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+}
+
+TEST_F(BlacklistWindowTest, DeletingAsksWithTheCountAndRemovesOnlyTheChosenRows) {
+  ASSERT_EQ(database_.Execute("insert into blacklist values ('110105194912310038', 'old list');"
+                              "insert into blacklist values ('110105194912310038', 'old list');"
+                              "insert into blacklist values ('99052119920314002X', 'keep');"),
+            SQLITE_OK);
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND window) {
+    HWND list = GetDlgItem(window, IDC_LIST);
+    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+    answer_ = IDNO;
+    ClickButton(window, IDC_DELETE);
+    EXPECT_EQ(ListCount(window), 3);
+    ListView_SetItemState(list, 1, 0, LVIS_SELECTED);
+    answer_ = IDYES;
+    ClickButton(window, IDC_DELETE);
+    EXPECT_EQ(ListCount(window), 2);
+  });
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[0], L"确定从黑名单中删除选中的 2 条记录吗？");
+  EXPECT_EQ(messages_[1], L"确定从黑名单中删除选中的 1 条记录吗？");
+  EXPECT_EQ(IsBlacklisted(L"110105194912310038"), 1);
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 2);
+}
+
+TEST_F(BlacklistWindowTest, AnImportShowsItsSummaryAndWritesWhatTheUserConfirms) {
+  ASSERT_EQ(database_.Execute("insert into blacklist values ('99052119920314002X', 'earlier');"), SQLITE_OK);
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"通报.txt";
+  WriteFile(path,
+            "\xEF\xBB\xBF# notice\r\n"
+            "110105194912310038\t\xE5\x9C\xA8\xE9\x80\x83\r\n"
+            "110105194912310039\tprinted so\r\n"
+            "99052119920314002X\r\n"
+            "12345\r\n");
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND window) {
+    const ModalOutcome summary = DriveModal(
+        [&] {
+          dialog.ImportFile(path);
+          return INT_PTR{0};
+        },
+        [&](HWND summaryWindow) {
+          const std::wstring counts = ControlText(summaryWindow, IDC_SUMMARY_COUNTS);
+          EXPECT_TRUE(Contains(counts, L"将添加 1 个号码；1 个号码已在名单中；2 行未导入。")) << counts.size();
+          EXPECT_EQ(ControlText(summaryWindow, IDC_SUMMARY_LINES),
+                    L"第3行：校验位不正确  110105194912310039\r\n第5行：号码不是18位  12345\r\n");
+          SaveWindowScreenshot(summaryWindow, "blacklist_import_summary");
+          ClickButton(summaryWindow, IDC_INCLUDE_WRONG_CHECK);
+          ClickButton(summaryWindow, IDOK);
+        });
+    EXPECT_TRUE(summary.stepsRan);
+    EXPECT_EQ(ListCount(window), 3);
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], L"已导入 2 个号码。");
+  EXPECT_EQ(database_.Number("select count(*) from blacklist where reason = '在逃';"), 1);
+  EXPECT_EQ(database_.Number("select count(*) from blacklist where cardid = '110105194912310039';"), 1);
+}
+
+TEST_F(BlacklistWindowTest, AnEmptyListOffersTheDefaultFileWhenItHoldsANumber) {
+  answer_ = IDNO;
+  {
+    CBlackListDlg dialog;
+    RunModal(dialog, [](HWND) {});
+  }
+  EXPECT_TRUE(messages_.empty()) << "the shipped file holds no number";
+  WriteFile(database_.SettingsFolder() + L"blacklist.txt", "# notice\n110105194912310038\n");
+  CBlackListDlg dialog;
+  RunModal(dialog, [](HWND) {});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(Contains(messages_[0], L"黑名单为空。是否导入默认名单"));
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+}
+
+}  // namespace

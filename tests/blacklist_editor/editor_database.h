@@ -1,0 +1,25 @@
+// A fresh settings folder prepared as the programs prepare it at start-up,
+// with an empty card database, for the life of the object.
+#pragma once
+
+#include <string>
+
+#include "support/app_data_folder.h"
+
+class EditorDatabase {
+ public:
+  EditorDatabase();
+
+  // Runs SQL on a connection of its own; the SQLite result code.
+  int Execute(const char* sql);
+  // The first column of the first row of a query, or -1.
+  long long Number(const char* sql);
+  std::wstring SettingsFolder() const { return appData_.Path() + L"Tarnwick\\"; }
+
+ private:
+  ScopedAppDataFolder appData_;
+};
+
+// A valid citizen number of a made-up person: a fixed 11-digit start, the
+// six digits of `serial` and the matching check digit.
+std::wstring MadeUpNumber(int serial);

@@ -1,0 +1,330 @@
+// The printed card composed into memory surfaces at printer resolutions:
+// sizes and places, the near-white rule and clipping, the sides each Mode
+// puts on the page, the digit glyphs, the address box, and bitmap files
+// that cannot be drawn. The test program's folder stands in for the program
+// folder; each test writes the templates and glyphs it needs there.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/bitmap_drawing.h"
+#include "common/card_compose.h"
+#include "common/card_face_text.h"
+#include "photo_decoder/bmp_file.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+struct Rgb {
+  std::uint8_t r, g, b;
+  bool operator==(const Rgb&) const = default;
+};
+
+void PrintTo(const Rgb& c, std::ostream* out) { *out << "(" << +c.r << "," << +c.g << "," << +c.b << ")"; }
+
+constexpr Rgb kPaper{255, 255, 255};
+constexpr Rgb kFrontColour{200, 220, 240};
+constexpr Rgb kBackColour{240, 200, 180};
+constexpr Rgb kPhotoColour{10, 120, 60};
+constexpr Rgb kInk{0, 0, 0};
+
+// A picture of one colour, or with its left and right halves in two.
+std::vector<std::uint8_t> SolidBmp(int width, int height, Rgb left, Rgb right) {
+  RgbImage image = RgbImage::Blank(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb c = x < width / 2 ? left : right;
+      std::uint8_t* p = image.Pixel(x, y);
+      p[0] = c.r;
+      p[1] = c.g;
+      p[2] = c.b;
+    }
+  }
+  return EncodeBmp(image);
+}
+
+std::vector<std::uint8_t> SolidBmp(int width, int height, Rgb colour) { return SolidBmp(width, height, colour, colour); }
+
+void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::wstring ProgramFolderFile(const wchar_t* name) {
+  wchar_t path[MAX_PATH];
+  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
+}
+
+// Eleven black 4 x 6 glyphs in their 512-byte slots, cut to `length` bytes.
+std::vector<std::uint8_t> GlyphFile(std::size_t length = 5632) {
+  const std::vector<std::uint8_t> glyph = SolidBmp(4, 6, kInk);
+  std::vector<std::uint8_t> file(5632, 0);
+  for (std::size_t slot = 0; slot < 11; ++slot) std::copy(glyph.begin(), glyph.end(), file.begin() + slot * 512);
+  file.resize(length);
+  return file;
+}
+
+// A white page of a printer's size in memory, read back pixel by pixel.
+class MemoryPage {
+ public:
+  MemoryPage(int width, int height) : dc_(CreateCompatibleDC(nullptr)), width_(width), height_(height) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bits_ = static_cast<std::uint8_t*>(bits);
+    std::fill_n(bits_, RowBytes() * height, 0xFF);
+    previous_ = SelectObject(dc_, bitmap_);
+  }
+  ~MemoryPage() {
+    SelectObject(dc_, previous_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+  }
+  HDC Dc() const { return dc_; }
+  Rgb At(int x, int y) const {
+    GdiFlush();
+    const std::uint8_t* p = bits_ + RowBytes() * y + static_cast<std::size_t>(x) * 3;
+    return {p[2], p[1], p[0]};
+  }
+  // Pixels darker than the templates within [left, right) x [top, bottom).
+  int InkIn(int left, int top, int right, int bottom) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) count += At(x, y).g < 150 ? 1 : 0;
+    }
+    return count;
+  }
+
+ private:
+  std::size_t RowBytes() const { return (static_cast<std::size_t>(width_) * 3 + 3) / 4 * 4; }
+  HDC dc_;
+  int width_;
+  int height_;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ previous_ = nullptr;
+  std::uint8_t* bits_ = nullptr;
+};
+
+CardPlacement Placement(int dpi, int mode) { return {{dpi, dpi}, mode, {0, 0}, {900, 0}}; }
+
+class CardPrintTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    WriteBytes(ProgramFolderFile(L"front.bmp"), SolidBmp(8, 5, kFrontColour));
+    WriteBytes(ProgramFolderFile(L"back.bmp"), SolidBmp(8, 5, kBackColour));
+    WriteBytes(ProgramFolderFile(L"num.dat"), GlyphFile());
+    WriteBytes(photo_, SolidBmp(102, 126, kPhotoColour));
+  }
+  void TearDown() override {
+    for (const wchar_t* name : {L"front.bmp", L"back.bmp", L"num.dat"}) DeleteFileW(ProgramFolderFile(name).c_str());
+  }
+  int Compose(const MemoryPage& page, const CardPlacement& placement) {
+    return ComposeCardSides(page.Dc(), placement, text_, photo_.c_str());
+  }
+
+  ScopedTempFolder folder_;
+  std::wstring photo_ = folder_ / L"photo.bmp";
+  CardFaceText text_{};
+};
+
+TEST_F(CardPrintTest, CardAndPhotoTakeTheirSizeAtEachResolution) {
+  struct Case {
+    int dpi, cardWidth, cardHeight, photoX, photoY, photoWidth, photoHeight;
+  };
+  for (const Case& c : {Case{600, 2022, 1275, 1263, 188, 614, 755}, Case{300, 1011, 637, 631, 94, 307, 377}}) {
+    SCOPED_TRACE(c.dpi);
+    MemoryPage page(c.cardWidth + 10, c.cardHeight + 10);
+    ASSERT_EQ(Compose(page, Placement(c.dpi, kPrintFront)), 1);
+    EXPECT_EQ(page.At(c.cardWidth - 1, c.cardHeight - 1), kFrontColour);
+    EXPECT_EQ(page.At(c.cardWidth, c.cardHeight - 1), kPaper);
+    EXPECT_EQ(page.At(c.cardWidth - 1, c.cardHeight), kPaper);
+    const int right = c.photoX + c.photoWidth - 1;
+    const int bottom = c.photoY + c.photoHeight - 1;
+    EXPECT_EQ(page.At(c.photoX, c.photoY), kPhotoColour);
+    EXPECT_EQ(page.At(right, bottom), kPhotoColour);
+    EXPECT_EQ(page.At(c.photoX - 1, c.photoY), kFrontColour);
+    EXPECT_EQ(page.At(c.photoX, c.photoY - 1), kFrontColour);
+    EXPECT_EQ(page.At(right + 1, bottom), kFrontColour);
+    EXPECT_EQ(page.At(right, bottom + 1), kFrontColour);
+  }
+}
+
+TEST_F(CardPrintTest, NearWhitePortraitPixelsLetTheTemplateShow) {
+  WriteBytes(photo_, SolidBmp(2, 2, {245, 245, 245}, {244, 250, 250}));
+  MemoryPage page(1011, 637);
+  Compose(page, Placement(300, kPrintFront));
+  EXPECT_EQ(page.At(700, 200), kFrontColour);
+  EXPECT_EQ(page.At(850, 200), (Rgb{244, 250, 250}));
+}
+
+TEST_F(CardPrintTest, PicturesAreClippedAtTheCardsRightAndBottomEdges) {
+  MemoryPage surface(1, 1);
+  std::vector<std::uint8_t> pixels(((50 * 3 + 3) / 4 * 4) * 20, 0xEE);
+  const CardImage card{pixels.data(), 50, 20};
+  const std::wstring picture = folder_ / L"wide.bmp";
+  WriteBytes(picture, SolidBmp(30, 10, kPhotoColour));
+  ASSERT_EQ(OverlayBitmapFile(surface.Dc(), card, 40, 15, 30, 10, picture.c_str()), 1);
+  auto at = [&](int x, int y) {
+    const std::uint8_t* p = card.Row(y) + x * 3;
+    return Rgb{p[2], p[1], p[0]};
+  };
+  EXPECT_EQ(at(49, 15), kPhotoColour);
+  EXPECT_EQ(at(49, 19), kPhotoColour);
+  EXPECT_EQ(at(39, 15), (Rgb{0xEE, 0xEE, 0xEE}));
+  // Nothing wraps onto the next row's start.
+  EXPECT_EQ(at(0, 16), (Rgb{0xEE, 0xEE, 0xEE}));
+  EXPECT_EQ(at(0, 0), (Rgb{0xEE, 0xEE, 0xEE}));
+}
+
+TEST_F(CardPrintTest, ModeChoosesTheSidesAndTheirPlaces) {
+  // 300 dpi: the card is 1011 x 637, the back 90 mm right at x 1062.
+  MemoryPage none(2100, 640);
+  EXPECT_EQ(Compose(none, Placement(300, 0)), 1);
+  EXPECT_EQ(none.InkIn(0, 0, 2100, 640), 0);
+  EXPECT_EQ(none.At(5, 5), kPaper);
+
+  MemoryPage back(2100, 640);
+  Compose(back, Placement(300, kPrintBack));
+  EXPECT_EQ(back.At(5, 5), kPaper);
+  EXPECT_EQ(back.At(1061, 5), kPaper);
+  EXPECT_EQ(back.At(1062, 5), kBackColour);
+  EXPECT_EQ(back.At(1062 + 1010, 636), kBackColour);
+
+  MemoryPage both(2100, 640);
+  Compose(both, Placement(300, kPrintFront | kPrintBack));
+  EXPECT_EQ(both.At(5, 5), kFrontColour);
+  EXPECT_EQ(both.At(1011, 5), kPaper);
+  EXPECT_EQ(both.At(1062, 5), kBackColour);
+  EXPECT_EQ(both.At(1062 + 700, 200), kBackColour) << "the back has no photo";
+}
+
+TEST_F(CardPrintTest, WithoutABackTemplateTheBackShowsTheFinishedFrontAndTheBackTexts) {
+  DeleteFileW(ProgramFolderFile(L"back.bmp").c_str());
+  wcscpy_s(text_.slot[kFaceAuthority], L"临河市公安局");
+  MemoryPage page(2100, 640);
+  Compose(page, Placement(300, kPrintFront | kPrintBack));
+  EXPECT_EQ(page.At(1062 + 5, 5), kFrontColour);
+  EXPECT_EQ(page.At(1062 + 700, 200), kPhotoColour);
+  // The authority at (365, 390): 431, 460 at 300 dpi, one line of 35 pixels.
+  EXPECT_GT(page.InkIn(1062 + 431, 460, 1062 + 620, 495), 0);
+  EXPECT_EQ(page.InkIn(431, 460, 620, 495), 0) << "the front had no back texts";
+}
+
+// At 600 dpi glyph k starts at x 708 + 58 k, y 1062, and is 47 x 70.
+int GlyphsDrawn(const MemoryPage& page) {
+  int count = 0;
+  while (count < 20 && page.At(708 + 58 * count + 20, 1062 + 30) == kInk) ++count;
+  return count;
+}
+
+TEST_F(CardPrintTest, TheNumberIsDrawnInGlyphsUpToTheFirstOtherCharacter) {
+  MemoryPage page(2022, 1275);
+  wcscpy_s(text_.slot[kFaceIdNumber], L"99052119920314002X");
+  Compose(page, Placement(600, kPrintFront));
+  EXPECT_EQ(GlyphsDrawn(page), 18);
+  EXPECT_EQ(page.At(708 + 58 * 17 + 46, 1062), kInk);
+  EXPECT_EQ(page.At(708 + 58 * 17 + 47, 1062), kFrontColour);
+
+  wcscpy_s(text_.slot[kFaceIdNumber], L"9905211992031400x2");
+  MemoryPage lower(2022, 1275);
+  Compose(lower, Placement(600, kPrintFront));
+  EXPECT_EQ(GlyphsDrawn(lower), 16);
+}
+
+TEST_F(CardPrintTest, ABrokenGlyphFileLeavesOutOnlyTheGlyphs) {
+  wcscpy_s(text_.slot[kFaceIdNumber], L"123");
+  wcscpy_s(text_.slot[kFaceName], L"韩晓川");
+  WriteBytes(ProgramFolderFile(L"num.dat"), GlyphFile(5631));
+  MemoryPage shortFile(1011, 637);
+  Compose(shortFile, Placement(300, kPrintFront));
+  EXPECT_EQ(shortFile.InkIn(354, 531, 700, 566), 0);
+  EXPECT_GT(shortFile.InkIn(200, 94, 400, 132), 0) << "the name is still drawn";
+  EXPECT_EQ(shortFile.At(700, 200), kPhotoColour);
+
+  // A slot whose picture claims more rows than the slot holds is skipped;
+  // the glyphs after it keep their places.
+  std::vector<std::uint8_t> glyphs = GlyphFile();
+  glyphs[2 * 512 + 22] = 200;  // slot 2: height 200
+  WriteBytes(ProgramFolderFile(L"num.dat"), glyphs);
+  MemoryPage badSlot(2022, 1275);
+  Compose(badSlot, Placement(600, kPrintFront));
+  EXPECT_EQ(badSlot.At(708 + 20, 1092), kInk);
+  EXPECT_EQ(badSlot.At(708 + 58 + 20, 1092), kFrontColour);
+  EXPECT_EQ(badSlot.At(708 + 116 + 20, 1092), kInk);
+}
+
+TEST_F(CardPrintTest, ALongAddressWrapsInsideItsBoxAndIsCutAtItsBottom) {
+  wcscpy_s(text_.slot[kFaceAddress], L"临河市清溪区望山路十八号临河市清溪区望山路十八号临河市清溪区望山路十八号");
+  MemoryPage page(1011, 637);
+  Compose(page, Placement(300, kPrintFront));
+  // The box at 300 dpi: x 200 to 614, y 330 to 437; lines of 35 pixels.
+  EXPECT_GT(page.InkIn(200, 330, 614, 365), 0);
+  EXPECT_GT(page.InkIn(200, 400, 614, 437), 0) << "the third line";
+  EXPECT_EQ(page.InkIn(200, 437, 614, 531), 0) << "below the box";
+  EXPECT_EQ(page.InkIn(614, 330, 631, 437), 0) << "right of the box";
+}
+
+TEST_F(CardPrintTest, BitmapFilesThatCannotBeDrawnAreReportedAndLeftOut) {
+  MemoryPage page(20, 20);
+  const std::wstring missing = folder_ / L"missing.bmp";
+  const std::wstring empty = folder_ / L"empty.bmp";
+  const std::wstring topDown = folder_ / L"top-down.bmp";
+  const std::wstring truncated = folder_ / L"truncated.bmp";
+  WriteBytes(empty, {});
+  std::vector<std::uint8_t> bytes = SolidBmp(8, 8, kInk);
+  bytes[25] = 0xFF;  // height -8 + ... : negative, rows stored top down
+  bytes[22] = static_cast<std::uint8_t>(-8);
+  bytes[23] = bytes[24] = 0xFF;
+  WriteBytes(topDown, bytes);
+  bytes = SolidBmp(8, 8, kInk);
+  bytes.resize(bytes.size() - 1);
+  WriteBytes(truncated, bytes);
+  EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, missing.c_str()), kFileCannotOpen);
+  EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, empty.c_str()), kFileEmpty);
+  EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, topDown.c_str()), kBitmapMalformed);
+  EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, truncated.c_str()), kBitmapMalformed);
+  EXPECT_EQ(page.At(10, 10), kPaper);
+  // A width of 0 keeps the proportions: 8 x 8 drawn 10 high is 10 wide.
+  EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 0, 10, photo_.c_str()), kFileMapped);
+  EXPECT_EQ(page.At(7, 9), kPhotoColour);
+  EXPECT_EQ(page.At(8, 9), kPaper);
+}
+
+TEST(CardFaceTextTest, FillsTheTenTextsFromACardRead) {
+  CardInfo card{};
+  wcscpy_s(card.name, L"韩川");
+  wcscpy_s(card.birth, L"19920504");
+  wcscpy_s(card.idNumber, L"99052119920504002X");
+  wcscpy_s(card.validityText, L"2010.05.07-长期");
+  CardFaceText text;
+  FillCardFaceText(card, text);
+  EXPECT_STREQ(text.slot[kFaceName], L"韩  川");
+  EXPECT_STREQ(text.slot[kFaceBirthYear], L"1992");
+  EXPECT_STREQ(text.slot[kFaceBirthMonth], L"5");
+  EXPECT_STREQ(text.slot[kFaceBirthDay], L"4");
+  EXPECT_STREQ(text.slot[kFaceValidity], L"2010.05.07-长期");
+  EXPECT_STREQ(text.slot[kFaceIdNumber], L"99052119920504002X");
+
+  wcscpy_s(card.birth, L"19921231");
+  wcscpy_s(card.name, L"\xD842\xDFB7川");  // a first character outside the basic plane
+  FillCardFaceText(card, text);
+  EXPECT_STREQ(text.slot[kFaceBirthMonth], L"12");
+  EXPECT_STREQ(text.slot[kFaceName], L"\xD842\xDFB7  川");
+  wcscpy_s(card.name, L"韩晓川");
+  FillCardFaceText(card, text);
+  EXPECT_STREQ(text.slot[kFaceName], L"韩晓川");
+
+  FillCardFaceText(CardInfo{}, text);
+  for (const auto& slot : text.slot) EXPECT_STREQ(slot, L"");
+}
+
+}  // namespace
