@@ -4,17 +4,15 @@ for the run (64-bit, so the 32-bit programs land in the 32-bit Program Files
 folder): a silent install, a read with the installed reader program started
 from its Start-menu entry, a reinstall refused while the program runs and
 done once it is closed, and a silent uninstall that keeps the records."""
-import datetime
 import os
-import sqlite3
 import struct
 import subprocess
 import sys
-import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
-from wine_tools import PORT, Emulator, close_windows_of, wine, write_settings  # noqa: E402
+from wine_tools import (PORT, Emulator, archived_photo, close_windows_of, stored_card_ids,  # noqa: E402
+                        wait_for, wine, write_settings)
 
 SETUP, PROGRAM_FOLDER = sys.argv[1], sys.argv[2]
 emulator = Emulator(sys.argv[3])
@@ -26,15 +24,6 @@ MENU = os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "S
 UNINSTALL_KEY = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwick"
 MENU_PROGRAMS = ("Tarnwick", "Pellory", "BlackList")
 SETUP_ABORTED = 2
-
-
-def wait_for(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.2)
-    return condition()
 
 
 def unix_path(windows_path):
@@ -93,12 +82,10 @@ class InstallerTest(unittest.TestCase):
         return os.path.join(self.settings_folder, name)
 
     def stored_ids(self):
-        with sqlite3.connect(self.path("card2")) as db:
-            return [row[0] for row in db.execute("select cardid from cardinfo")]
+        return stored_card_ids(self.settings_folder)
 
     def archived_photo(self):
-        today = datetime.date.today()
-        return self.path("%04d%02d/%02d_%s.bmp" % (today.year, today.month, today.day, SAMPLE_ID))
+        return archived_photo(self.settings_folder, SAMPLE_ID)
 
     def start_from_menu(self):
         target = unix_path(shortcut_target(os.path.join(MENU, "Tarnwick.lnk")))
