@@ -70,13 +70,20 @@ ShowUninstDetails show
   FindClose $R1
 !macroend
 
+!macro RefuseOlderWindows
+  MessageBox MB_OK|MB_ICONSTOP "Tarnwick 需要 Windows 7 SP1 或更高版本。" /SD IDOK
+  SetErrorLevel 1
+  Quit
+!macroend
+
+; The programs are built for Windows 7 SP1 and later.
 Function .onInit
   ${IfNot} ${AtLeastWin7}
-  ${OrIf} ${IsWin7}
+    !insertmacro RefuseOlderWindows
+  ${EndIf}
+  ${If} ${IsWin7}
   ${AndIf} ${AtMostServicePack} 0
-    MessageBox MB_OK|MB_ICONSTOP "Tarnwick 需要 Windows 7 SP1 或更高版本。" /SD IDOK
-    SetErrorLevel 1
-    Quit
+    !insertmacro RefuseOlderWindows
   ${EndIf}
 FunctionEnd
 
