@@ -22,6 +22,7 @@ PREFIX = os.environ["WINEPREFIX"]
 INSTALLED = os.path.join(PREFIX, "drive_c", "Program Files (x86)", "Tarnwick")
 MENU = os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "Tarnwick")
 UNINSTALL_KEY = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwick"
+DESKTOP_ENTRY = os.path.join(PREFIX, "drive_c", "users", "Public", "Desktop", "Tarnwick.lnk")
 MENU_PROGRAMS = ("Tarnwick", "Pellory", "BlackList")
 SETUP_ABORTED = 2
 
@@ -134,7 +135,7 @@ class InstallerTest(unittest.TestCase):
     def test_install_read_upgrade_and_uninstall(self):
         self.assertEqual(self.run_setup(), 0)
         self.assert_installed()
-        self.assertTrue(os.path.exists(os.path.join(PREFIX, "drive_c", "users", "Public", "Desktop", "Tarnwick.lnk")))
+        self.assertTrue(os.path.exists(DESKTOP_ENTRY))
 
         self.read_a_card()
         # A silent setup cannot ask to close the running program: it ends
@@ -154,6 +155,7 @@ class InstallerTest(unittest.TestCase):
         subprocess.run(["wineserver", "-w"], timeout=120, check=True)
         self.assertFalse(os.path.exists(INSTALLED))
         self.assertFalse(os.path.exists(MENU))
+        self.assertFalse(os.path.exists(DESKTOP_ENTRY))
         self.assertEqual(registry_values(UNINSTALL_KEY), {})
         self.assertEqual(self.stored_ids(), [SAMPLE_ID])
         self.assertTrue(os.path.exists(self.archived_photo()))
