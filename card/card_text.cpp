@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <iterator>
 
+#include "common/checked_format.h"
+
 namespace {
 // Offsets and widths, in UTF-16 units, of the fields of the text block.
 struct FieldSpan {
@@ -92,7 +94,7 @@ const wchar_t* NationName(const wchar_t* code) {
 void FormatCardDate(wchar_t* out, std::size_t outUnits, const wchar_t* date, int form) {
   if (outUnits == 0) return;
   if (form == kDateShort && std::wcscmp(date, kPermanent) == 0) {
-    std::swprintf(out, outUnits, L"%ls", kPermanent);
+    FormatChecked(out, outUnits, L"%ls", kPermanent);
     return;
   }
   wchar_t year[5], month[3], day[3];
@@ -101,7 +103,7 @@ void FormatCardDate(wchar_t* out, std::size_t outUnits, const wchar_t* date, int
   CopyDatePart(month, length > 4 ? date + 4 : L"", 2);
   CopyDatePart(day, length > 6 ? date + 6 : L"", 2);
   const wchar_t* pattern = form == kDateLong ? L"%ls年%ls月%ls日" : L"%ls.%ls.%ls";
-  if (std::swprintf(out, outUnits, pattern, year, month, day) < 0) out[0] = L'\0';
+  FormatChecked(out, outUnits, pattern, year, month, day);
 }
 
 void RemoveSpaces(wchar_t* text) {

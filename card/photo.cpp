@@ -3,6 +3,7 @@
 #include <cwchar>
 
 #include "card/photo_decoder.h"
+#include "common/checked_format.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 
@@ -11,7 +12,7 @@ constexpr wchar_t kPhotoFileName[] = L"image.wlt";
 constexpr wchar_t kBitmapFileName[] = L"image.bmp";
 constexpr UINT kPhotoPathCodePage = 936;
 constexpr int kNarrowPathCapacity = 260;
-constexpr std::size_t kLongestIdNumber = 18;
+constexpr std::size_t kIdNumberLength = 18;
 
 struct PhotoStatus {
   int code;
@@ -21,6 +22,18 @@ constexpr PhotoStatus kPhotoStatusTexts[] = {
     {1, L"相片解码解码正确"},  {0, L"调用读卡接口库错误"}, {-1, L"相片解码错误"}, {-2, L"wlt文件后缀错误"},
     {-3, L"wlt文件打开错误"}, {-4, L"wlt文件格式错误"},   {-6, L"设备连接错误"},
 };
+
+// Checked before every copy, since the month folder may have been removed
+// while the program runs or an earlier creation may have failed: one
+// attribute query when it exists, the whole path walked when it does not.
+bool EnsureMonthFolder(wchar_t* archived) {
+  wchar_t* name = std::wcsrchr(archived, L'\\');
+  *name = L'\0';
+  const DWORD attributes = GetFileAttributesW(archived);
+  *name = L'\\';
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return true;
+  return CreatePathFolders(archived) != 0;
+}
 
 bool WritePhotoFile(const wchar_t* path, const std::uint8_t* photo, std::uint32_t size) {
   HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -33,12 +46,9 @@ bool WritePhotoFile(const wchar_t* path, const std::uint8_t* photo, std::uint32_
 }  // namespace
 
 int FormSaveFolderPath(wchar_t* out, int capacity, const wchar_t* name) {
-  const int length = std::swprintf(out, static_cast<std::size_t>(capacity), L"%ls%ls", GetSavePath(), name);
-  if (length < 0 || length >= capacity) {
-    out[0] = L'\0';
-    return 0;
-  }
-  return length;
+  if (capacity <= 0) return 0;
+  const int length = FormatChecked(out, static_cast<std::size_t>(capacity), L"%ls%ls", GetSavePath(), name);
+  return length > 0 ? length : 0;
 }
 
 int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind) {
@@ -62,23 +72,27 @@ const wchar_t* PhotoStatusText(int code) {
 }
 
 bool IsArchivableIdNumber(const wchar_t* idNumber) {
-  std::size_t length = 0;
-  for (; idNumber[length] != L'\0'; ++length) {
-    const wchar_t c = idNumber[length];
-    if (!((c >= L'0' && c <= L'9') || c == L'X') || length >= kLongestIdNumber) return false;
+  for (std::size_t i = 0; i < kIdNumberLength; ++i) {
+    const wchar_t c = idNumber[i];
+    const bool digit = c >= L'0' && c <= L'9';
+    if (!digit && !(c == L'X' && i == kIdNumberLength - 1)) return false;
   }
-  return length > 0;
+  return idNumber[kIdNumberLength] == L'\0';
 }
 
-void ArchivePhoto(int previousMonth, const SYSTEMTIME& now, const wchar_t* idNumber) {
+int FormArchivedPhotoPath(wchar_t* out, const SYSTEMTIME& date, const wchar_t* idNumber) {
+  if (!IsArchivableIdNumber(idNumber)) return 0;
+  const int length = FormatChecked(out, kPathCapacity, L"%ls%04d%02d\\%02d_%ls.bmp", GetSavePath(), date.wYear,
+                                   date.wMonth, date.wDay, idNumber);
+  return length > 0 ? length : 0;
+}
+
+void ArchivePhoto(const SYSTEMTIME& now, const wchar_t* idNumber) {
   // A number from the card becomes part of a file name only when it cannot
   // lead out of the archive.
-  if (!IsArchivableIdNumber(idNumber)) return;
   wchar_t archived[kPathCapacity];
-  const int length = std::swprintf(archived, kPathCapacity, L"%ls%04d%02d\\%02d_%ls.bmp", GetSavePath(), now.wYear,
-                                   now.wMonth, now.wDay, idNumber);
-  if (length < 0 || length >= kPathCapacity) return;
-  if (previousMonth == 0 || previousMonth != now.wMonth) CreatePathFolders(archived);
+  if (FormArchivedPhotoPath(archived, now, idNumber) == 0) return;
+  if (!EnsureMonthFolder(archived)) return;
   wchar_t bitmap[kPathCapacity];
   if (FormSaveFolderPath(bitmap, kPathCapacity, kBitmapFileName) == 0) return;
   CopyFileW(bitmap, archived, TRUE);  // the first photo of the day stays

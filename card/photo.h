@@ -18,10 +18,15 @@ inline constexpr int kPhotoDecoded = 1;
 int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind);
 // The text for a photo decoder result.
 const wchar_t* PhotoStatusText(int code);
-// Copies image.bmp to <save folder>YYYYMM\DD_<idNumber>.bmp, creating the
-// month folder on the first read of a month; keeps an existing copy.
-void ArchivePhoto(int previousMonth, const SYSTEMTIME& now, const wchar_t* idNumber);
-// A citizen number that may be part of a file name: ASCII digits and X only.
+// Copies image.bmp to <save folder>YYYYMM\DD_<idNumber>.bmp, creating
+// whatever folder of that path is missing; keeps an existing copy.
+void ArchivePhoto(const SYSTEMTIME& now, const wchar_t* idNumber);
+// A citizen number that may be part of a file name: 17 ASCII digits and a
+// last digit or X.
 bool IsArchivableIdNumber(const wchar_t* idNumber);
+// The archive path of the photo of idNumber read on date's day, into out
+// (kPathCapacity units). Its length, or 0 when the number may not name a
+// file or the path does not fit.
+int FormArchivedPhotoPath(wchar_t* out, const SYSTEMTIME& date, const wchar_t* idNumber);
 // Save folder followed by name; 0 when it does not fit in capacity.
 int FormSaveFolderPath(wchar_t* out, int capacity, const wchar_t* name);

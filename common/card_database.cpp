@@ -4,19 +4,19 @@
 
 #include <cwchar>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "card/photo.h"
+#include "common/checked_format.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 
 namespace {
 constexpr wchar_t kInsertRead[] = L"insert into cardinfo values (?,?,?,?,?, ?,?,?,?,?, ?,?);";
 constexpr wchar_t kSelectBlacklisted[] = L"select reason from blacklist where cardid=?;";
-constexpr wchar_t kSelectPurged[] =
-    L"select distinct datetag,cardid from cardinfo where datetag<? order by datetag asc;";
 constexpr wchar_t kDeletePurged[] = L"delete from cardinfo where datetag<?;";
+constexpr wchar_t kThumbnailCache[] = L"Thumbs.db";
+// An archived photo's citizen number and one unit more, to see a longer one.
+constexpr std::size_t kIdNumberCapacity = 20;
 
 struct DatabaseCloser {
   void operator()(sqlite3* db) const { sqlite3_close(db); }
@@ -58,23 +58,6 @@ std::int64_t FileTimeTicks(const SYSTEMTIME& time) {
 
 int DoneIsSuccess(int result) { return result == SQLITE_DONE ? SQLITE_OK : result; }
 
-struct PurgedRow {
-  std::uint32_t tag;
-  std::wstring cardid;
-};
-
-int SelectPurgedRows(const Database& db, std::uint32_t limit, std::vector<PurgedRow>& rows) {
-  Statement select;
-  if (const int prepared = Prepare(db, kSelectPurged, select); prepared != SQLITE_OK) return prepared;
-  sqlite3_bind_int64(select.get(), 1, static_cast<sqlite3_int64>(limit));
-  int step;
-  while ((step = sqlite3_step(select.get())) == SQLITE_ROW) {
-    const auto* cardid = static_cast<const wchar_t*>(sqlite3_column_text16(select.get(), 1));
-    rows.push_back({static_cast<std::uint32_t>(sqlite3_column_int64(select.get(), 0)), cardid ? cardid : L""});
-  }
-  return DoneIsSuccess(step);
-}
-
 int DeletePurgedRows(const Database& db, std::uint32_t limit) {
   Statement remove;
   if (const int prepared = Prepare(db, kDeletePurged, remove); prepared != SQLITE_OK) return prepared;
@@ -82,41 +65,116 @@ int DeletePurgedRows(const Database& db, std::uint32_t limit) {
   return DoneIsSuccess(sqlite3_step(remove.get()));
 }
 
-struct Month {
-  int year;
-  int month;
+// Lists a folder's entries one at a time, closing the search on every path.
+class FolderEntries {
+ public:
+  // pattern: a folder followed by a wildcard name.
+  explicit FolderEntries(const wchar_t* pattern) : search_(FindFirstFileW(pattern, &entry_)) {}
+  ~FolderEntries() {
+    if (search_ != INVALID_HANDLE_VALUE) FindClose(search_);
+  }
+  FolderEntries(const FolderEntries&) = delete;
+  FolderEntries& operator=(const FolderEntries&) = delete;
+
+  // The next entry, or null when there is none left.
+  const WIN32_FIND_DATAW* Next() {
+    if (search_ == INVALID_HANDLE_VALUE) return nullptr;
+    if (!first_ && !FindNextFileW(search_, &entry_)) return nullptr;
+    first_ = false;
+    return &entry_;
+  }
+
+ private:
+  WIN32_FIND_DATAW entry_{};
+  HANDLE search_;
+  bool first_ = true;
 };
 
-// A month whose reads are gone: its thumbnail cache and the folder itself,
-// which stays while it still holds later photos.
-void FinishMonth(Month month) {
-  wchar_t path[kPathCapacity];
-  if (std::swprintf(path, kPathCapacity, L"%ls%04d%02d\\Thumbs.db", GetSavePath(), month.year, month.month) > 0) {
-    DeleteFileW(path);
-  }
-  if (std::swprintf(path, kPathCapacity, L"%ls%04d%02d", GetSavePath(), month.year, month.month) > 0) {
-    RemoveDirectoryW(path);
-  }
+bool IsFolderEntry(const WIN32_FIND_DATAW& entry) { return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+
+// A link to a folder elsewhere leads out of the archive: never walked.
+bool IsPlainFolder(const WIN32_FIND_DATAW& entry) {
+  return IsFolderEntry(entry) && (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
 }
 
-void DeleteArchivedPhotos(const std::vector<PurgedRow>& rows) {
-  bool anyMonth = false;
-  Month previous{};
-  for (const auto& row : rows) {
-    const Month month{static_cast<int>(row.tag >> 16), static_cast<int>((row.tag >> 8) & 0xFF)};
-    const int day = static_cast<int>(row.tag & 0xFF);
-    wchar_t photo[kPathCapacity];
-    // Only a number that cannot lead out of the archive names a file.
-    if (IsArchivableIdNumber(row.cardid.c_str()) &&
-        std::swprintf(photo, kPathCapacity, L"%ls%04d%02d\\%02d_%ls.bmp", GetSavePath(), month.year, month.month, day,
-                      row.cardid.c_str()) > 0) {
-      DeleteFileW(photo);
-    }
-    if (anyMonth && (previous.year != month.year || previous.month != month.month)) FinishMonth(previous);
-    previous = month;
-    anyMonth = true;
+bool IsDots(const wchar_t* name) { return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0; }
+
+// Reads exactly `count` ASCII digits; -1 when a character is not one.
+int ReadDigits(const wchar_t* text, int count) {
+  int value = 0;
+  for (int i = 0; i < count; ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return -1;
+    value = value * 10 + (text[i] - L'0');
   }
-  if (anyMonth) FinishMonth(previous);
+  return value;
+}
+
+// The date tag of the first day of a month folder named YYYYMM, or 0 when
+// the name is not one the archive makes.
+std::uint32_t MonthFolderTag(const wchar_t* name) {
+  const int year = ReadDigits(name, 4);
+  const int month = year < 0 ? -1 : ReadDigits(name + 4, 2);
+  if (month < 1 || month > 12 || name[6] != L'\0') return 0;
+  SYSTEMTIME first{};
+  first.wYear = static_cast<WORD>(year);
+  first.wMonth = static_cast<WORD>(month);
+  first.wDay = 1;
+  return DateTag(first);
+}
+
+// The day of an archived photo named DD_<citizen number>.bmp, or 0 when the
+// name is not one the archive makes.
+int ArchivedPhotoDay(const wchar_t* name) {
+  const int day = ReadDigits(name, 2);
+  if (day < 1 || day > 31 || name[2] != L'_') return 0;
+  const wchar_t* number = name + 3;
+  const wchar_t* extension = std::wcschr(number, L'.');
+  if (extension == nullptr || std::wcscmp(extension, L".bmp") != 0) return 0;
+  wchar_t idNumber[kIdNumberCapacity];
+  const std::size_t length = static_cast<std::size_t>(extension - number);
+  if (length >= kIdNumberCapacity) return 0;
+  wmemcpy(idNumber, number, length);
+  idNumber[length] = L'\0';
+  return IsArchivableIdNumber(idNumber) ? day : 0;
+}
+
+// Deletes the photos of one month folder dated before limit, then its
+// thumbnail cache and the folder itself once nothing else is left in it.
+void PurgeMonthFolder(const wchar_t* folder, std::uint32_t monthTag, std::uint32_t limit) {
+  wchar_t path[kPathCapacity];
+  if (FormatChecked(path, kPathCapacity, L"%ls*", folder) < 0) return;
+  bool keepsOtherEntries = false;
+  FolderEntries entries(path);
+  while (const WIN32_FIND_DATAW* entry = entries.Next()) {
+    if (IsDots(entry->cFileName) || std::wcscmp(entry->cFileName, kThumbnailCache) == 0) continue;
+    const int day = IsFolderEntry(*entry) ? 0 : ArchivedPhotoDay(entry->cFileName);
+    const bool purged = day != 0 && (monthTag | static_cast<std::uint32_t>(day)) < limit &&
+                        FormatChecked(path, kPathCapacity, L"%ls%ls", folder, entry->cFileName) >= 0 &&
+                        DeleteFileW(path);
+    if (!purged) keepsOtherEntries = true;
+  }
+  if (keepsOtherEntries) return;
+  if (FormatChecked(path, kPathCapacity, L"%ls%ls", folder, kThumbnailCache) >= 0) DeleteFileW(path);
+  RemoveDirectoryW(folder);
+}
+
+// Walks the month folders directly in the save folder up to the limit's
+// month; nothing is held in memory, however many photos the archive has.
+void DeleteArchivedPhotos(std::uint32_t limit) {
+  wchar_t pattern[kPathCapacity];
+  if (FormatChecked(pattern, kPathCapacity, L"%ls*", GetSavePath()) < 0) return;
+  const std::uint32_t limitMonth = limit & ~0xFFu;
+  FolderEntries entries(pattern);
+  while (const WIN32_FIND_DATAW* entry = entries.Next()) {
+    if (!IsPlainFolder(*entry)) continue;
+    const std::uint32_t monthTag = MonthFolderTag(entry->cFileName) & ~0xFFu;
+    wchar_t folder[kPathCapacity];
+    if (monthTag == 0 || monthTag > limitMonth ||
+        FormatChecked(folder, kPathCapacity, L"%ls%ls\\", GetSavePath(), entry->cFileName) < 0) {
+      continue;
+    }
+    PurgeMonthFolder(folder, monthTag, limit);
+  }
 }
 }  // namespace
 
@@ -127,7 +185,7 @@ std::uint32_t DateTag(const SYSTEMTIME& time) {
 int OpenCardDatabase(sqlite3** handle) {
   *handle = nullptr;
   wchar_t path[kPathCapacity];
-  if (std::swprintf(path, kPathCapacity, L"%ls%ls", GetSavePath(), kDatabaseFileName) < 0) return SQLITE_CANTOPEN;
+  if (FormatChecked(path, kPathCapacity, L"%ls%ls", GetSavePath(), kDatabaseFileName) < 0) return SQLITE_CANTOPEN;
   // Opened without the create flag: a missing database must fail rather
   // than leave an empty file that the start-up preparation would not replace.
   char utf8Path[kPathCapacity * 3];
@@ -175,10 +233,10 @@ int PurgeReadsBefore(std::uint32_t limit) {
   Database db;
   if (const int opened = Open(db); opened != SQLITE_OK) return opened;
   // The rows go first and the photos only once they are gone, so a purge
-  // that fails half-way never leaves a stored read without its photo.
-  std::vector<PurgedRow> rows;
-  if (const int selected = SelectPurgedRows(db, limit, rows); selected != SQLITE_OK) return selected;
+  // that fails half-way never leaves a stored read without its photo. The
+  // archive is walked rather than led by the rows: a read that was not
+  // stored still has an archived photo.
   if (const int deleted = DeletePurgedRows(db, limit); deleted != SQLITE_OK) return deleted;
-  DeleteArchivedPhotos(rows);
+  DeleteArchivedPhotos(limit);
   return SQLITE_OK;
 }

@@ -14,6 +14,6 @@ int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT
   return MessageBoxW(owner, text, caption, type);
 }
 
-void ShowErrorMessage(const wchar_t* text) { ShowMessageBox(nullptr, text, L"", MB_OK | MB_ICONERROR); }
+void ShowErrorMessage(const wchar_t* text, HWND owner) { ShowMessageBox(owner, text, L"", MB_OK | MB_ICONERROR); }
 
 void SetMessageBoxHandler(MessageBoxHandler handler) { Handler() = std::move(handler); }

@@ -9,7 +9,8 @@
 using MessageBoxHandler = std::function<int(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)>;
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
-// A start-up failure: no owner, empty caption, error icon, OK only.
-void ShowErrorMessage(const wchar_t* text);
+// A failure to prepare the working folders: empty caption, error icon, OK
+// only; no owner at start-up.
+void ShowErrorMessage(const wchar_t* text, HWND owner = nullptr);
 // Replaces the platform message box; an empty handler restores it.
 void SetMessageBoxHandler(MessageBoxHandler handler);

@@ -122,16 +122,17 @@ int SaveSettings() {
 
 const wchar_t* GetSavePath() { return Settings().SavePath; }
 
-void SetSavePath(const wchar_t* text) {
+int SetSavePath(const wchar_t* text) {
   const std::size_t length = wcslen(text);
   const bool needsBackslash = length > 0 && text[length - 1] != L'\\';
   const std::size_t heldLength = needsBackslash ? length + 1 : length;
   // A folder that cannot be held with its backslash is refused, not cut.
-  if (heldLength >= kPathCapacity) return;
+  if (heldLength >= kPathCapacity) return 0;
   wchar_t* path = Settings().SavePath;
   wmemmove(path, text, length);
   if (needsBackslash) path[length] = L'\\';
   path[heldLength] = L'\0';
+  return 1;
 }
 
 const wchar_t* GetBgBmp() { return Settings().BgBmp; }

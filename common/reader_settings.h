@@ -46,7 +46,9 @@ void LoadSettings();
 int SaveSettings();
 
 const wchar_t* GetSavePath();
-void SetSavePath(const wchar_t* text);
+// 1 when stored; 0, keeping the folder set before, when the folder with
+// its trailing backslash would be longer than a path may be.
+int SetSavePath(const wchar_t* text);
 const wchar_t* GetBgBmp();
 void SetBgBmp(const wchar_t* text);
 std::int32_t GetSound();

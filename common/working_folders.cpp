@@ -115,30 +115,30 @@ int CreatePathFolders(const wchar_t* path) {
   return 1;
 }
 
-int PrepareWorkingFolders() {
+int PrepareWorkingFolders(HWND owner) {
   // The version check answers truthfully up to the newest release the
   // program declares; without a manifest that is 6.2, far above the minimum.
   if (!IsWindowsVersionOrGreater(5, 0, 0)) return 0;
 
   wchar_t settingsFolder[kPathCapacity];
   if (GetSettingsFolder(kPathCapacity, settingsFolder) == 0) {
-    ShowErrorMessage(L"获取配置文件路径失败");
+    ShowErrorMessage(L"获取配置文件路径失败", owner);
     return 0;
   }
   if (!EnsureFolder(settingsFolder)) {
-    ShowErrorMessage(L"创建配置文件路径失败");
+    ShowErrorMessage(L"创建配置文件路径失败", owner);
     return 0;
   }
   if (!CopyShippedFileIfMissing(kBlacklistFileName, settingsFolder) ||
       !CopyShippedFileIfMissing(kSettingsFileName, settingsFolder)) {
-    ShowErrorMessage(L"创建配置文件失败");
+    ShowErrorMessage(L"创建配置文件失败", owner);
     return 0;
   }
 
   wchar_t settingsFile[kPathCapacity];
   wchar_t saveFolder[kPathCapacity];
   if (!JoinPath(settingsFolder, kSettingsFileName, settingsFile) || !ReadSaveFolder(settingsFile, saveFolder)) {
-    ShowErrorMessage(L"创建信息保存路径失败");
+    ShowErrorMessage(L"创建信息保存路径失败", owner);
     return 0;
   }
   if (saveFolder[0] == L'\0') {
@@ -146,13 +146,13 @@ int PrepareWorkingFolders() {
   } else {
     SetSavePath(saveFolder);
     if (!CreatePathFolders(saveFolder)) {
-      ShowErrorMessage(L"创建信息保存路径失败");
+      ShowErrorMessage(L"创建信息保存路径失败", owner);
       return 0;
     }
   }
 
   if (!CopyShippedFileIfMissing(kDatabaseFileName, GetSavePath())) {
-    ShowErrorMessage(L"创建数据库失败");
+    ShowErrorMessage(L"创建数据库失败", owner);
     return 0;
   }
   return 1;

@@ -2,6 +2,8 @@
 // preparation that creates the working folders and copies shipped defaults.
 #pragma once
 
+#include <windows.h>
+
 inline constexpr wchar_t kSettingsFileName[] = L"RoraDI.ini";
 inline constexpr wchar_t kBlacklistFileName[] = L"blacklist.txt";
 inline constexpr wchar_t kDatabaseFileName[] = L"card2";
@@ -16,5 +18,6 @@ int GetProgramFolder(int capacity, wchar_t* buffer);
 int GetSettingsFilePath(int capacity, wchar_t* buffer);
 // 1 when every folder level of path exists afterwards, else 0.
 int CreatePathFolders(const wchar_t* path);
-// 1 when the program may run, 0 when it must stop; shows its own messages.
-int PrepareWorkingFolders();
+// 1 when the program may run, 0 when it must stop; shows its own messages,
+// owned by owner (none at start-up, the dialog that asked for it later).
+int PrepareWorkingFolders(HWND owner = nullptr);

@@ -8,6 +8,7 @@
 
 namespace {
 constexpr unsigned kLargestFaultCount = 1000000;
+constexpr unsigned kLongestLateMs = 60000;
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -82,6 +83,14 @@ std::string Fault(EmulatorSession& session, std::vector<std::string_view> words)
       return Error("status needs CMD PARA SW3 as hex bytes");
     }
     session.Faults().ArmStatus(command, parameter, status, count);
+    return Ok();
+  }
+  if (name == "late") {
+    unsigned milliseconds = 0;
+    if (words.size() != 2 || !ParseUnsigned(words[1], milliseconds) || milliseconds > kLongestLateMs) {
+      return Error("late needs the delay in milliseconds, at most 60000");
+    }
+    session.Faults().ArmLate(std::chrono::milliseconds(milliseconds), count);
     return Ok();
   }
   const auto fault = LineFaultByName(name);

@@ -7,7 +7,8 @@
 //   fault NAME [ARGS] [count=N]
 //                       silence, preamble, checksum, length-short,
 //                       length-long, truncate, status CMD PARA SW3 (hex),
-//                       unplug; without count until clear-faults
+//                       late MS (answers MS milliseconds after the
+//                       command), unplug; without count until clear-faults
 //   plug                undo unplug
 //   clear-faults        every fault and a pending reply gone, plugged in
 //   reply HEX           the next response is exactly these bytes

@@ -26,7 +26,7 @@ void EmulatorSession::Respond(const IncomingFrame& frame, Clock::time_point now)
   if (line_.HostSpeed() != reader_.Speed()) return;
   std::optional<ReaderAnswer> answer = AnswerFor(frame);
   if (!answer) return;
-  writer_.Queue(std::move(answer->frame), reader_.Speed(), answer->speedAfter);
+  writer_.Queue(std::move(answer->frame), reader_.Speed(), answer->speedAfter, now + faults_.TakeDelay());
   OnTimer(now);
 }
 

@@ -30,8 +30,14 @@ void FaultInjector::ArmStatus(std::uint8_t command, std::uint8_t parameter, std:
   statuses_.push_back({command, parameter, status, {true, count}});
 }
 
+void FaultInjector::ArmLate(std::chrono::milliseconds delay, unsigned count) {
+  late_ = {true, count};
+  lateDelay_ = delay;
+}
+
 void FaultInjector::Clear() {
   line_ = {};
+  late_ = {};
   statuses_.clear();
   reply_.reset();
 }
@@ -47,6 +53,10 @@ std::optional<std::vector<std::uint8_t>> FaultInjector::TakeReply() {
 }
 
 bool FaultInjector::TakeSilence() { return Take(LineFault::kSilence); }
+
+std::chrono::milliseconds FaultInjector::TakeDelay() {
+  return Take(late_) ? lateDelay_ : std::chrono::milliseconds{0};
+}
 
 std::optional<std::uint8_t> FaultInjector::TakeStatus(std::uint8_t command, std::uint8_t parameter) {
   for (auto it = statuses_.begin(); it != statuses_.end(); ++it) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -26,6 +27,8 @@ class FaultInjector {
   void Arm(LineFault fault, unsigned count);
   // Answers this command with the status instead of carrying it out.
   void ArmStatus(std::uint8_t command, std::uint8_t parameter, std::uint8_t status, unsigned count);
+  // Responses leave this long after their command.
+  void ArmLate(std::chrono::milliseconds delay, unsigned count);
   // The next response is exactly these bytes.
   void SetReply(std::vector<std::uint8_t> bytes) { reply_ = std::move(bytes); }
   void Clear();
@@ -33,6 +36,8 @@ class FaultInjector {
   // Each Take uses up one response of a counted fault.
   std::optional<std::vector<std::uint8_t>> TakeReply();
   bool TakeSilence();
+  // How long the next response waits: zero unless a late fault is armed.
+  std::chrono::milliseconds TakeDelay();
   std::optional<std::uint8_t> TakeStatus(std::uint8_t command, std::uint8_t parameter);
   // Applies the armed byte faults to a response frame.
   std::vector<std::uint8_t> Garble(std::vector<std::uint8_t> frame);
@@ -53,5 +58,7 @@ class FaultInjector {
 
   std::array<Armed, 6> line_{};
   std::vector<StatusFault> statuses_;
+  Armed late_;
+  std::chrono::milliseconds lateDelay_{0};
   std::optional<std::vector<std::uint8_t>> reply_;
 };

@@ -10,8 +10,9 @@ constexpr std::uint64_t kBitsPerByte = 10;
 constexpr std::uint64_t kNanosecondsPerSecond = 1000000000;
 }  // namespace
 
-void LineWriter::Queue(std::vector<std::uint8_t> bytes, std::uint32_t speed, std::optional<std::uint32_t> speedAfter) {
-  queue_.push_back({std::move(bytes), 0, speed, speedAfter, std::nullopt});
+void LineWriter::Queue(std::vector<std::uint8_t> bytes, std::uint32_t speed, std::optional<std::uint32_t> speedAfter,
+                       Clock::time_point notBefore) {
+  queue_.push_back({std::move(bytes), 0, speed, speedAfter, std::nullopt, notBefore});
 }
 
 std::size_t LineWriter::BytesDue(const Response& response, Clock::time_point now) const {
@@ -28,6 +29,7 @@ std::optional<std::uint32_t> LineWriter::Pump(Clock::time_point now) {
   blocked_ = false;
   while (!queue_.empty()) {
     Response& head = queue_.front();
+    if (now < head.notBefore) break;
     if (!head.started) head.started = now;
     const std::size_t due = BytesDue(head, now);
     if (head.sent < due) {
@@ -49,6 +51,9 @@ std::optional<std::uint32_t> LineWriter::Pump(Clock::time_point now) {
 int LineWriter::MillisecondsToNextByte(Clock::time_point now) const {
   if (queue_.empty()) return -1;
   const Response& head = queue_.front();
+  if (now < head.notBefore) {
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(head.notBefore - now).count());
+  }
   if (!pace_ || !head.started || head.speed == 0) return 0;
   const std::uint64_t nextByteAt = head.sent * kBitsPerByte * kNanosecondsPerSecond / head.speed;
   const auto dueAt = *head.started + std::chrono::nanoseconds(nextByteAt);

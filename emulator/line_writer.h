@@ -16,9 +16,10 @@ class LineWriter {
 
   LineWriter(int fd, bool pace) : fd_(fd), pace_(pace) {}
 
-  // Queues a response sent at speed; speedAfter, when given, is handed
-  // back by Pump once the last byte has gone.
-  void Queue(std::vector<std::uint8_t> bytes, std::uint32_t speed, std::optional<std::uint32_t> speedAfter);
+  // Queues a response sent at speed, not before notBefore; speedAfter, when
+  // given, is handed back by Pump once the last byte has gone.
+  void Queue(std::vector<std::uint8_t> bytes, std::uint32_t speed, std::optional<std::uint32_t> speedAfter,
+             Clock::time_point notBefore);
 
   // Writes what is due by now. Returns the speed change of a response that
   // was completed, if any.
@@ -37,6 +38,7 @@ class LineWriter {
     std::uint32_t speed = 0;
     std::optional<std::uint32_t> speedAfter;
     std::optional<Clock::time_point> started;
+    Clock::time_point notBefore;
   };
   std::size_t BytesDue(const Response& response, Clock::time_point now) const;
 

@@ -5,6 +5,7 @@
 namespace {
 
 HINSTANCE g_resourceInstance = nullptr;
+CWinApp* g_currentApplication = nullptr;
 
 // Pumps messages until WM_QUIT and returns its code.
 int RunMessageLoop() {
@@ -19,6 +20,14 @@ int RunMessageLoop() {
 }
 
 }  // namespace
+
+CWinApp::CWinApp() { g_currentApplication = this; }
+
+CWinApp::~CWinApp() {
+  if (g_currentApplication == this) g_currentApplication = nullptr;
+}
+
+CWinApp* CurrentApplication() { return g_currentApplication; }
 
 bool InitDialogControls() {
   INITCOMMONCONTROLSEX controls{};

@@ -10,8 +10,9 @@ class CDialog;
 
 class CWinApp {
  public:
-  CWinApp() = default;
-  virtual ~CWinApp() = default;
+  // The newest application object becomes the process's current one.
+  CWinApp();
+  virtual ~CWinApp();
   CWinApp(const CWinApp&) = delete;
   CWinApp& operator=(const CWinApp&) = delete;
 
@@ -28,6 +29,9 @@ class CWinApp {
   friend int RunApplication(CWinApp& app, HINSTANCE instance);
   int m_quitCode = 0;
 };
+
+// The application object of the process, or null when there is none.
+CWinApp* CurrentApplication();
 
 // Registers the common control classes the suite's dialogs use (toolbars,
 // tooltips, list and tree views, date pickers, spin controls). Repeating it

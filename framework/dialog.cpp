@@ -47,6 +47,16 @@ bool Matches(const MessageEntry& entry, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
+HWND CDialog::ModalOwner() const {
+  if (m_parent != nullptr) return m_parent;
+  // Without a parent the program's main window owns the dialog, so that it
+  // is disabled and handles no commands until the dialog has closed. Before
+  // the main window exists (a start-up dialog) there is no owner.
+  const CWinApp* app = CurrentApplication();
+  if (app == nullptr || app->m_pMainWnd == nullptr || app->m_pMainWnd == this) return nullptr;
+  return app->m_pMainWnd->m_hWnd;
+}
+
 const MessageEntry CDialog::kBaseEntries[2] = {
     OnCommand<IDOK, &CDialog::OnOK>(),
     OnCommand<IDCANCEL, &CDialog::OnCancel>(),
@@ -56,7 +66,7 @@ const MessageTable CDialog::kMessageTable{nullptr, kBaseEntries};
 
 INT_PTR CDialog::DoModal() {
   if (m_hWnd != nullptr) return kFailed;
-  return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), m_parent, &CDialog::DialogProc,
+  return DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_templateId), ModalOwner(), &CDialog::DialogProc,
                          reinterpret_cast<LPARAM>(this));
 }
 

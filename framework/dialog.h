@@ -32,7 +32,8 @@ class CDialog {
   CDialog& operator=(const CDialog&) = delete;
 
   // Shows the dialog and runs its modal loop; returns the value given to
-  // EndDialog, or kFailed.
+  // EndDialog, or kFailed. A dialog made without a parent is owned by the
+  // application's main window while that window exists.
   INT_PTR DoModal();
   void EndDialog(INT_PTR result);
   HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
@@ -59,6 +60,7 @@ class CDialog {
   static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
   const MessageEntry* FindEntry(UINT message, WPARAM wParam, LPARAM lParam) const;
+  HWND ModalOwner() const;
 
   static const MessageEntry kBaseEntries[2];
   static const MessageTable kMessageTable;

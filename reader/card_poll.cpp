@@ -34,6 +34,10 @@ SharedState& Shared() {
   return state;
 }
 
+void SpeakerBeep() { Beep(kBeepFrequencyHz, kBeepDurationMs); }
+
+ReadBeep g_readBeep = SpeakerBeep;
+
 void SignalHandshake() {
   SharedState& shared = Shared();
   std::lock_guard guard(shared.lock);
@@ -104,6 +108,16 @@ class CardPoller {
     InvalidateRect(window_, nullptr, TRUE);
   }
 
+  // Posts a card message and waits until the window has taken the card.
+  // A take that came after an earlier wait timed out left the event set,
+  // so it is cleared first; a stop signalled just before the clearing
+  // still shows in the run flag.
+  void NotifyAndWait(UINT message, WPARAM kind) {
+    ResetEvent(handshake_);
+    Notify(message, kind);
+    if (Shared().running.load() != 0) WaitForSingleObject(handshake_, kHandshakeTimeoutMs);
+  }
+
   void Publish(const CardInfo& card) {
     std::lock_guard guard(Shared().lock);
     Shared().card = card;
@@ -117,23 +131,20 @@ class CardPoller {
     Publish(card);
     if (status_ != kStatusSuccess) return;
 
-    Notify(WM_CARD_READ, 0);
-    WaitForSingleObject(handshake_, kHandshakeTimeoutMs);
+    NotifyAndWait(WM_CARD_READ, 0);
     lastReported_ = kStatusSuccess;
     SYSTEMTIME now;
     GetLocalTime(&now);
     if (IsBlacklisted(card.idNumber) == 1) Notify(WM_CARD_STATUS, kBlacklistHit);
     if (settings_.readAppend != 0 && ReadNewAddress(link_, card) == kStatusSuccess) {
       Publish(card);
-      Notify(WM_CARD_STATUS, kNewAddressAdded);
-      WaitForSingleObject(handshake_, kHandshakeTimeoutMs);
+      NotifyAndWait(WM_CARD_STATUS, kNewAddressAdded);
     }
     if (settings_.autoSave != 0) {
       if (StoreCardRead(card, now) != 0) status_ = kStatusNotStored;
-      ArchivePhoto(lastReadMonth_, now, card.idNumber);
+      ArchivePhoto(now, card.idNumber);
     }
-    lastReadMonth_ = now.wMonth;
-    if (settings_.sound != 0) Beep(kBeepFrequencyHz, kBeepDurationMs);
+    if (settings_.sound != 0) g_readBeep();
   }
 
   HWND window_;
@@ -143,7 +154,6 @@ class CardPoller {
   bool connected_ = false;
   int status_ = 0;
   int lastReported_ = 0;
-  int lastReadMonth_ = 0;
 };
 }  // namespace
 
@@ -181,6 +191,8 @@ void TakeCardInfo(CardInfo& destination) {
   }
   SignalHandshake();
 }
+
+void SetReadBeep(ReadBeep beep) { g_readBeep = beep != nullptr ? beep : SpeakerBeep; }
 
 void SetStatusRect(const RECT& rectangle) {
   std::lock_guard guard(Shared().lock);

@@ -34,3 +34,9 @@ void SetPollRunning(int run);
 void TakeCardInfo(CardInfo& destination);
 // The status strip in client coordinates, invalidated for status reports.
 void SetStatusRect(const RECT& rectangle);
+
+// What the loop does to beep after a read when Sound is on: the speaker by
+// default. The diagnostics tool reports the beep instead; null restores
+// the speaker. Set only while no polling thread runs.
+using ReadBeep = void (*)();
+void SetReadBeep(ReadBeep beep);

@@ -43,8 +43,9 @@ class FrameChannel {
 // link code or the response's status byte (SW3).
 int ExchangeFrame(ReaderLink& link, FrameChannel& channel, const std::uint8_t* frame, std::uint32_t frameLength);
 
-// One exchange over the serial port in link.handle; the port is purged
-// afterwards whatever happened.
+// One exchange over the serial port in link.handle; the receive queue is
+// purged before the command goes out, and the port afterwards whatever
+// happened.
 int SamExchange(ReaderLink& link, const std::uint8_t* frame, std::uint32_t frameLength);
 
 // The fixed message for a result or status code.

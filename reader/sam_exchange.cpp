@@ -14,6 +14,9 @@ class SerialChannel final : public FrameChannel {
   ~SerialChannel() override { PurgeComm(port_, kPurgeAll); }  // drop anything the reader sent beyond the frame
 
   int Send(const std::uint8_t* frame, std::uint32_t length) override {
+    // A response that came after the last read timed out would otherwise
+    // be taken as the answer to this command.
+    PurgeComm(port_, PURGE_RXABORT | PURGE_RXCLEAR);
     DWORD written = 0;
     if (!WriteFile(port_, frame, length, &written, nullptr)) return kLinkPortUnusable;
     return written < length ? kLinkShortTransfer : 0;

@@ -140,7 +140,10 @@ int SetReaderBaudRate(int portNumber, std::uint32_t currentSpeed, std::uint32_t 
   const auto frame = samv::BuildCommandFrame(samv::kCmdSetBaud, code);
   const int result = ExchangeOnce(port.get(), frame.data(), static_cast<std::uint32_t>(frame.size()));
   if (result != kStatusSuccess) return result;
-  SetCurrentLineSpeed(newSpeed);
-  SaveLineSpeedSetting(newSpeed);
+  // An unlisted speed was sent as the code of the slowest one; the reader
+  // now runs at that speed, not at the one asked for.
+  const std::uint32_t speedSet = samv::SpeedForBaudCode(code);
+  SetCurrentLineSpeed(speedSet);
+  SaveLineSpeedSetting(speedSet);
   return kStatusSuccess;
 }

@@ -19,6 +19,13 @@ constexpr int kStatusLift = 39;
 constexpr int kFrameLift = 48;
 // The alarm icon sits this many pixels above the photo's top edge.
 constexpr int kAlarmLift = 16;
+// At the small size the status line shares its band with the main window's
+// toolbar, which starts this many pixels left of the right edge; there the
+// status breaks onto a second line rather than run under the toolbar, and
+// the newest address keeps to the two lines above the status line.
+constexpr int kSmallScale = 2;
+constexpr int kToolBarReach = 284;
+constexpr int kSmallNewAddressLines = 2;
 
 struct TextAt {
   const wchar_t* text;
@@ -107,6 +114,12 @@ void DrawWrapped(HDC dc, const wchar_t* text, RECT box) {
   if (text[0] != L'\0') DrawTextW(dc, text, -1, &box, DT_LEFT | DT_TOP | DT_WORDBREAK);
 }
 
+// The bottom of the newest address box, in pixels.
+int NewAddressBottom(int s) {
+  if (s == kSmallScale) return (130 + kSmallNewAddressLines * 8) * s;
+  return 150 * s;
+}
+
 void DrawValues(HDC dc, const CardInfo& card, int s) {
   DrawAt(dc, card.name, 28 * s, 45 * s);
   DrawAt(dc, card.sex, 28 * s, 55 * s);
@@ -116,7 +129,23 @@ void DrawValues(HDC dc, const CardInfo& card, int s) {
   DrawAt(dc, card.idNumber, 70 * s, 100 * s);
   DrawAt(dc, card.authority, 45 * s, 110 * s);
   DrawAt(dc, card.validityText, 45 * s, 120 * s);
-  DrawWrapped(dc, card.newAddress, {45 * s, 130 * s, 220 * s, 150 * s});
+  DrawWrapped(dc, card.newAddress, {45 * s, 130 * s, 220 * s, NewAddressBottom(s)});
+}
+
+void DrawStatus(HDC dc, const CardFaceView& view) {
+  const int s = view.scale;
+  const int x = 10 * s;
+  const int y = view.height - kStatusLift;
+  if (s != kSmallScale) {
+    DrawAt(dc, view.status, x, y);
+    return;
+  }
+  const wchar_t* text = view.status;
+  const int first = StatusLineBreak(text, 8 * s, view.width - kToolBarReach - x);
+  if (first > 0) TextOutW(dc, x, y, text, first);
+  const wchar_t* rest = text + first;
+  if (*rest == L' ') ++rest;
+  DrawAt(dc, rest, x, y + 8 * s);
 }
 
 void DrawFields(HDC dc, const CardFaceView& view) {
@@ -128,7 +157,7 @@ void DrawFields(HDC dc, const CardFaceView& view) {
   SetTextColor(dc, kValueColour);
   if (view.card != nullptr) DrawValues(dc, *view.card, s);
   SetTextColor(dc, kStatusColour);
-  DrawAt(dc, view.status, 10 * s, view.height - kStatusLift);
+  DrawStatus(dc, view);
 }
 
 }  // namespace
@@ -143,6 +172,24 @@ void DrawCardFace(HDC dc, const CardFaceView& view) {
   }
   DrawTitles(dc, view.scale);
   DrawFields(dc, view);
+}
+
+int StatusLineBreak(const wchar_t* text, int cellHeight, int maxWidth) {
+  // Widths in half cells: a CJK character may be as wide as the cell is
+  // high, an ASCII one half of that. The font on a counter PC may be wider
+  // than the one measured here, so the worst case decides.
+  const int limit = cellHeight > 0 ? 2 * maxWidth / cellHeight : 0;
+  int width = 0;
+  int lastBreak = 0;
+  int length = 0;
+  for (; text[length] != L'\0'; ++length) {
+    const wchar_t c = text[length];
+    width += c < 0x80 ? 1 : 2;
+    if (width > limit) return lastBreak > 0 ? lastBreak : length;
+    // A line may end after a space or a punctuation mark.
+    if (c == L' ' || c == L',' || c == L'，' || c == L'！' || c == L'。') lastBreak = length + 1;
+  }
+  return length;
 }
 
 RECT StatusStripRect(int scale, int width, int height) {

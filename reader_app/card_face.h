@@ -25,6 +25,11 @@ struct CardFaceView {
 // caller's invalidated region does the clipping.
 void DrawCardFace(HDC dc, const CardFaceView& view);
 
+// How many characters of a status text go on its first line so that the
+// line stays within maxWidth pixels, in a font of cellHeight pixels, however
+// wide the font draws them; the whole length when the text fits.
+int StatusLineBreak(const wchar_t* text, int cellHeight, int maxWidth);
+
 // The band at the bottom left that holds the status line and nothing of the
 // card; invalidating it alone repaints a new status.
 RECT StatusStripRect(int scale, int width, int height);

@@ -4,6 +4,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <iterator>
 
@@ -41,6 +42,7 @@ const MessageTable* CConfigDlg::GetMessageTable() const {
       OnCommand<IDC_PURGE, &CConfigDlg::OnPurge>(),
       OnCommand<IDC_BAUD_SETUP, &CConfigDlg::OnBaudRate>(),
       OnCommand<IDC_CONFIG_HELP, &CConfigDlg::OnHelp>(),
+      OnMessage<WM_HELP, &CConfigDlg::OnF1Help>(),
   };
   static const MessageTable kTable{CDialog::GetMessageTable(), kEntries};
   return &kTable;
@@ -53,7 +55,8 @@ bool CConfigDlg::DoDataExchange(bool saveAndValidate) {
   }
   BOOL isNumber = FALSE;
   const UINT value = GetDlgItemInt(m_hWnd, IDC_RESERVED_TIME, &isNumber, FALSE);
-  if (!isNumber) {
+  // The interval is stored as a signed 32-bit number.
+  if (!isNumber || value > static_cast<UINT>(INT32_MAX)) {
     ShowMessageBox(m_hWnd, L"请输入一个整数。", L"", MB_OK | MB_ICONEXCLAMATION);
     SetFocus(GetDlgItem(IDC_RESERVED_TIME));
     return false;
@@ -135,15 +138,25 @@ void CConfigDlg::OnBaudRate() {
 
 void CConfigDlg::OnHelp() { ShowProgramHelp(m_hWnd); }
 
+LRESULT CConfigDlg::OnF1Help(WPARAM, LPARAM) {
+  OnHelp();
+  return TRUE;
+}
+
 void CConfigDlg::OnOK() {
   if (!UpdateData(true)) return;
-  StoreSettings();
+  if (!StoreSettings()) {
+    ShowMessageBox(m_hWnd, L"保存文件夹的路径太长，请选择其他文件夹。", L"", MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
   SaveSettings();
-  PrepareWorkingFolders();
+  // Its messages are owned by this dialog, so that nothing can be pressed
+  // under them.
+  PrepareWorkingFolders(m_hWnd);
   EndDialog(IDOK);
 }
 
-void CConfigDlg::StoreSettings() {
+bool CConfigDlg::StoreSettings() {
   SetSound(IsChecked(IDC_SOUND) ? 1 : 0);
   SetDialog(IsChecked(IDC_DIALOG_AT_START) ? 1 : 0);
   SetClear(IsChecked(IDC_CLEAR) ? 1 : 0);
@@ -153,11 +166,12 @@ void CConfigDlg::StoreSettings() {
   SetBgBmp(text);
   SetAutoSave(IsChecked(IDC_AUTO_SAVE) ? 1 : 0);
   GetDlgItemTextW(m_hWnd, IDC_SAVE_PATH, text, kPathCapacity);
-  SetSavePath(text);
+  const bool savePathStored = SetSavePath(text) != 0;
   // With no port listed the port set before stays: storing the list's
   // "no selection" would make port -1, which no reader answers on.
   const int port = SelectedPortValue(GetDlgItem(IDC_PORT_LIST));
   if (port > 0) SetCurrentPort(port);
+  return savePathStored;
 }
 
 bool CConfigDlg::IsChecked(int id) const { return IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }

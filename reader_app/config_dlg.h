@@ -26,8 +26,11 @@ class CConfigDlg : public CDialog {
   void OnPurge();
   void OnBaudRate();
   void OnHelp();
+  // F1 anywhere in the dialog.
+  LRESULT OnF1Help(WPARAM, LPARAM);
 
   bool IsChecked(int id) const;
   void SetChecked(int id, bool checked);
-  void StoreSettings();
+  // False when the save folder was refused as too long.
+  bool StoreSettings();
 };

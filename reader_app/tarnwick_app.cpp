@@ -13,8 +13,8 @@ BOOL CTarnwickApp::InitInstance() {
   // up yet, so there is nothing to undo.
   if (!PrepareWorkingFolders()) return FALSE;
   LoadSettings();
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  sqlite3_initialize();
+  m_bComStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  m_bSqliteStarted = sqlite3_initialize() == SQLITE_OK;
   if (GetDialog() != 0) {
     CConfigDlg config;
     config.DoModal();
@@ -27,7 +27,10 @@ BOOL CTarnwickApp::InitInstance() {
 }
 
 int CTarnwickApp::ExitInstance() {
-  sqlite3_shutdown();
-  CoUninitialize();
+  // A start that stopped early never started them.
+  if (m_bSqliteStarted) sqlite3_shutdown();
+  if (m_bComStarted) CoUninitialize();
+  m_bSqliteStarted = false;
+  m_bComStarted = false;
   return CWinApp::ExitInstance();
 }

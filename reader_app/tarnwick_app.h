@@ -9,4 +9,8 @@ class CTarnwickApp : public CWinApp {
  public:
   BOOL InitInstance() override;
   int ExitInstance() override;
+
+ private:
+  bool m_bComStarted = false;
+  bool m_bSqliteStarted = false;
 };

@@ -23,6 +23,8 @@
 namespace {
 
 constexpr int kRegionCorner = 50;
+// Port 0 scans every serial port, so no one port can be named.
+constexpr wchar_t kScanFailedText[] = L"扫描串口未找到读卡器";
 // The toolbar's place, measured from the client area's bottom-right corner.
 constexpr int kToolBarRightGap = 50;
 constexpr int kToolBarWidth = 234;
@@ -69,6 +71,7 @@ const MessageTable* CTarnwickDlg::GetMessageTable() const {
       OnCommand<ID_TOOL_MINIMIZE, &CTarnwickDlg::OnMinimize>(),
       OnCommand<ID_TOOL_PRINT, &CTarnwickDlg::OnPrint>(),
       OnCommand<ID_MENU_HELP, &CTarnwickDlg::OnHelp>(),
+      OnMessage<WM_HELP, &CTarnwickDlg::OnF1Help>(),
       OnCommand<ID_TOOL_EXIT, &CTarnwickDlg::OnExit>(),
       OnCommand<ID_MENU_EXIT, &CTarnwickDlg::OnExit>(),
       OnMessage<WM_SIZE, &CTarnwickDlg::OnSize>(),
@@ -243,6 +246,8 @@ void CTarnwickDlg::ShowLoopStatus(int code) {
     const int port = GetCurrentPort();
     if (port >= kUsbPortBase) {
       SetStatus(L"连接 USB 端口失败");
+    } else if (port == 0) {
+      SetStatus(kScanFailedText);
     } else {
       std::swprintf(m_szStatus, std::size(m_szStatus), L"连接 COM%d 端口失败", port);
     }
@@ -297,6 +302,9 @@ void CTarnwickDlg::OnBlacklist() { StartProgramTool(L"BlackList.exe"); }
 void CTarnwickDlg::OnQuery() { StartProgramTool(L"Pellory.exe"); }
 
 void CTarnwickDlg::OnConfig() {
+  // The window is disabled while a dialog it owns runs; a command that
+  // still reaches it then must not open a second dialog and a second loop.
+  if (!IsWindowEnabled(m_hWnd)) return;
   StopPolling();
   m_bReaderReady = 0;
   KillTimer(m_hWnd, kHideTimer);
@@ -317,6 +325,11 @@ void CTarnwickDlg::OnPrint() {
 }
 
 void CTarnwickDlg::OnHelp() { ShowProgramHelp(m_hWnd); }
+
+LRESULT CTarnwickDlg::OnF1Help(WPARAM, LPARAM) {
+  OnHelp();
+  return TRUE;
+}
 
 void CTarnwickDlg::OnExit() { EndDialog(IDCANCEL); }
 

@@ -71,6 +71,8 @@ class CTarnwickDlg : public CDialog {
   void OnMinimize();
   void OnPrint();
   void OnHelp();
+  // F1: the same message as the help command.
+  LRESULT OnF1Help(WPARAM, LPARAM);
   void OnExit();
 
   void ApplySizeMode(int mode);

@@ -8,8 +8,10 @@ export WINEPREFIX="${WINEPREFIX:-$BUILD_ROOT/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
-# Once Wine's 32-bit part is installed, Debian's "wine" starts Wine's own
-# tools as 32-bit programs, and the 32-bit taskkill finds no 64-bit program
-# by name. Scripts and tests start taskkill with the 64-bit loader, which
-# sees programs of both word sizes.
-export WINE64_LOADER="${WINE64_LOADER:-/usr/lib/wine/wine64}"
+# Counter PCs run Windows in the Chinese (PRC) locale; Wine takes its own
+# from the environment. Set once scripts/bootstrap has generated it.
+WINE_LOCALE=zh_CN.UTF-8
+WINE_LOCALE_NAME=zh_CN.utf8
+if locale -a 2>/dev/null | grep -qx "$WINE_LOCALE_NAME"; then
+  export LANG="$WINE_LOCALE" LC_ALL="$WINE_LOCALE"
+fi

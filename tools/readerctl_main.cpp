@@ -102,6 +102,10 @@ int Dispatch(int argc, wchar_t** argv) {
     const auto current = ParseNumber(argv[3], 1, 4000000);
     const auto wanted = ParseNumber(argv[4], 1, 4000000);
     if (!current || !wanted) return UsageError("the speeds must be numbers of bits per second");
+    const auto listed = samv::SpeedForBaudCode(samv::BaudCodeForSpeed(static_cast<std::uint32_t>(*wanted)));
+    if (static_cast<long>(listed) != *wanted) {
+      return UsageError("the new speed must be 115200, 57600, 38400, 19200 or 9600");
+    }
     return RunSetBaud(portNumber, static_cast<std::uint32_t>(*current), static_cast<std::uint32_t>(*wanted));
   }
   if (command == L"send" && argc >= 4) return RunSendCommand(argc, argv, portNumber);

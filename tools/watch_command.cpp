@@ -12,15 +12,26 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"ReaderctlWatchWindow";
 constexpr UINT_PTR kStopTimer = 1;
 constexpr std::int32_t kPortTypeSerial = 2;
+// Posted by the polling thread in place of its beep.
+constexpr UINT WM_WATCH_BEEP = WM_APP + 2;
+
+HWND g_watchWindow = nullptr;
+
+void ReportBeep() { PostMessageW(g_watchWindow, WM_WATCH_BEEP, 0, 0); }
 
 struct WatchState {
   bool answer;
   ULONGLONG started;
 };
 
+const char* MessageName(UINT message) {
+  if (message == WM_WATCH_BEEP) return "beep";
+  return message == WM_CARD_READ ? "WM_CARD_READ" : "WM_CARD_STATUS";
+}
+
 void PrintMessage(const WatchState& state, UINT message, WPARAM kind, LPARAM code) {
   JsonLine line;
-  line.Add("command", "watch").Add("message", message == WM_CARD_READ ? "WM_CARD_READ" : "WM_CARD_STATUS");
+  line.Add("command", "watch").Add("message", MessageName(message));
   line.Add("kind", static_cast<std::int64_t>(kind)).Add("code", static_cast<std::int64_t>(code));
   line.Add("ms", static_cast<std::int64_t>(GetTickCount64() - state.started));
   const bool carriesCard = message == WM_CARD_READ || (message == WM_CARD_STATUS && kind == kNewAddressAdded);
@@ -37,6 +48,7 @@ LRESULT CALLBACK WatchWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   switch (message) {
     case WM_CARD_STATUS:
     case WM_CARD_READ:
+    case WM_WATCH_BEEP:
       if (state != nullptr) PrintMessage(*state, message, wParam, lParam);
       return 0;
     case WM_TIMER:
@@ -79,6 +91,8 @@ int RunWatch(int port, int seconds, bool answer) {
   WatchState state{answer, GetTickCount64()};
   SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
   UsePort(port);
+  g_watchWindow = window;
+  SetReadBeep(ReportBeep);
 
   SetPollRunning(1);
   HANDLE thread = CreateThread(nullptr, 0, CardPollThread, window, 0, nullptr);
@@ -91,6 +105,7 @@ int RunWatch(int port, int seconds, bool answer) {
     CloseHandle(thread);
     exitCode = 0;
   }
+  SetReadBeep(nullptr);
   KillTimer(window, kStopTimer);
   DestroyWindow(window);
   UnregisterClassW(kWindowClass, instance);

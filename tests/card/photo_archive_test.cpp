@@ -31,31 +31,52 @@ class PhotoArchiveTest : public ::testing::Test {
 
 TEST_F(PhotoArchiveTest, FirstPhotoOfTheDayIsKept) {
   WriteBitmap("first");
-  ArchivePhoto(0, Day(2010, 5, 7), L"11010119800507123X");
+  ArchivePhoto(Day(2010, 5, 7), L"11010119800507123X");
   WriteBitmap("second");
-  ArchivePhoto(5, Day(2010, 5, 7), L"11010119800507123X");
+  ArchivePhoto(Day(2010, 5, 7), L"11010119800507123X");
   EXPECT_EQ(ReadWholeFile(folder_ / L"201005\\07_11010119800507123X.bmp"), "first");
 }
 
-TEST_F(PhotoArchiveTest, MonthFolderIsMadeOnTheFirstReadOfAMonth) {
+TEST_F(PhotoArchiveTest, EveryCopyFindsItsMonthFolder) {
   WriteBitmap("photo");
-  // Within the month the folder is taken to exist: a removed one stays gone.
-  ArchivePhoto(5, Day(2010, 5, 7), L"110101198005071234");
-  EXPECT_FALSE(FileExists(folder_ / L"201005"));
-  ArchivePhoto(0, Day(2010, 5, 7), L"110101198005071234");
+  // A card whose number names no file, then the first good one of a month.
+  ArchivePhoto(Day(2010, 5, 7), L"ABC123456789012   ");
+  ArchivePhoto(Day(2010, 5, 7), L"110101198005071234");
   EXPECT_TRUE(FileExists(folder_ / L"201005\\07_110101198005071234.bmp"));
-  // A thread running since April meets the first of May.
-  ArchivePhoto(4, Day(2010, 6, 1), L"110101198005071234");
-  EXPECT_TRUE(FileExists(folder_ / L"201006\\01_110101198005071234.bmp"));
+  // The same month of another year has a folder of its own.
+  ArchivePhoto(Day(2011, 5, 7), L"110101198005071234");
+  EXPECT_TRUE(FileExists(folder_ / L"201105\\07_110101198005071234.bmp"));
+  // A month folder removed while the program runs comes back.
+  std::filesystem::remove_all(std::filesystem::path(folder_ / L"201005"));
+  ArchivePhoto(Day(2010, 5, 8), L"110101198005071234");
+  EXPECT_TRUE(FileExists(folder_ / L"201005\\08_110101198005071234.bmp"));
 }
 
-TEST_F(PhotoArchiveTest, NumbersThatCouldLeaveTheArchiveAreNotUsed) {
+TEST_F(PhotoArchiveTest, OnlyAnEighteenCharacterCitizenNumberNamesAFile) {
   WriteBitmap("photo");
-  for (const wchar_t* number : {L"..\\..\\evil", L"11010119800507123x", L"", L"1101011980050712345", L"11010119800507/23X"}) {
-    ArchivePhoto(0, Day(2010, 5, 7), number);
+  for (const wchar_t* number : {L"..\\..\\evil", L"11010119800507123x", L"", L"1101011980050712345",
+                                L"11010119800507/23X", L"1101011980050712X4", L"12345", L"X"}) {
+    ArchivePhoto(Day(2010, 5, 7), number);
+    EXPECT_FALSE(IsArchivableIdNumber(number));
   }
   EXPECT_FALSE(FileExists(folder_ / L"201005"));
   EXPECT_TRUE(IsArchivableIdNumber(L"11010119800507123X"));
+}
+
+TEST_F(PhotoArchiveTest, PathsThatDoNotFitAreRefusedNotCut) {
+  WriteBitmap("photo");
+  // "image.bmp" and "image.wlt" take the folder one past the longest path.
+  ASSERT_EQ(SetSavePath(PaddedFolder(folder_.Path(), kPathCapacity - 9).c_str()), 1);
+  wchar_t path[kPathCapacity];
+  EXPECT_EQ(FormSaveFolderPath(path, kPathCapacity, L"image.bmp"), 0);
+  EXPECT_STREQ(path, L"");
+  const std::uint8_t photo[] = {1, 2, 3};
+  EXPECT_EQ(DecodeCardPhoto(photo, sizeof photo, kLinkKindSerial), kPhotoDecodeFailed);
+  EXPECT_FALSE(FileExists(folder_ / L"image.wl"));
+  // The month folder fits, the archived photo does not.
+  ASSERT_EQ(SetSavePath(PaddedFolder(folder_.Path(), 240).c_str()), 1);
+  ArchivePhoto(Day(2010, 5, 7), L"11010119800507123X");
+  EXPECT_FALSE(FileExists(folder_ / L"201005"));
 }
 
 // The build's Wine prefix has a second drive T: (see scripts/wine-prefix);
@@ -66,7 +87,7 @@ TEST(PhotoArchiveOnAnotherDrive, SavePathOnADataDriveHoldsTheArchive) {
   ASSERT_TRUE(CreateDirectoryW(savePath.c_str(), nullptr));
   SetSavePath(savePath.c_str());
   std::ofstream(std::filesystem::path(savePath + L"image.bmp"), std::ios::binary) << "photo";
-  ArchivePhoto(0, Day(2010, 5, 7), L"11010119800507123X");
+  ArchivePhoto(Day(2010, 5, 7), L"11010119800507123X");
   EXPECT_EQ(ReadWholeFile(savePath + L"201005\\07_11010119800507123X.bmp"), "photo");
   std::error_code ignored;
   std::filesystem::remove_all(std::filesystem::path(savePath), ignored);

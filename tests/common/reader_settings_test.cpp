@@ -202,11 +202,11 @@ TEST(SavePathTest, IsHeldWithOneTrailingBackslashOrRefusedWhenTooLong) {
   EXPECT_EQ(std::wstring(GetSavePath()), L"");
 
   const std::wstring longest = L"D:\\" + Repeated(L'x', 255);  // 259 with its backslash
-  SetSavePath(longest.c_str());
+  EXPECT_EQ(SetSavePath(longest.c_str()), 1);
   EXPECT_EQ(std::wstring(GetSavePath()), longest + L"\\");
 
   SetSavePath(L"D:\\kept\\");
-  SetSavePath((longest + L"y").c_str());
+  EXPECT_EQ(SetSavePath((longest + L"y").c_str()), 0);
   EXPECT_EQ(std::wstring(GetSavePath()), L"D:\\kept\\");
   SetBgBmp(L"D:\\kept.bmp");
   SetBgBmp(Repeated(L'z', kPathCapacity).c_str());

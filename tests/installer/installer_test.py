@@ -11,12 +11,13 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
-from wine_tools import (PORT, Emulator, archived_photo, close_windows_of, stored_card_ids,  # noqa: E402
-                        wait_for, wine, write_settings)
+from wine_tools import (PORT, Emulator, archived_photo, stored_card_ids, wait_for, wine,  # noqa: E402
+                        write_settings)
 
 SETUP, PROGRAM_FOLDER = sys.argv[1], sys.argv[2]
 emulator = Emulator(sys.argv[3])
 SAMPLE_CARD = sys.argv[4]
+WINDOW_CLOSE = sys.argv[5]
 SAMPLE_ID = "99052119920314002X"
 PREFIX = os.environ["WINEPREFIX"]
 INSTALLED = os.path.join(PREFIX, "drive_c", "Program Files (x86)", "Tarnwick")
@@ -97,7 +98,7 @@ class InstallerTest(unittest.TestCase):
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def close_program(self):
-        close_windows_of("Tarnwick.exe")
+        wine(WINDOW_CLOSE, "居民身份证阅读器")
         self.program.wait(timeout=30)
         return self.program.returncode
 

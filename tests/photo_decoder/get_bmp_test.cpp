@@ -43,9 +43,8 @@ class GetBmpTest : public ::testing::Test {
   void SetUp() override {
     library_ = LoadLibraryW(L"PhotoDecoder.dll");
     ASSERT_NE(library_, nullptr);
-    // Through void (*)(), which converts to any function type without a
-    // warning: FARPROC's own calling convention differs in 32-bit builds.
-    getBmp_ = reinterpret_cast<GetBmpFunction>(reinterpret_cast<void (*)()>(GetProcAddress(library_, "GetBmp")));
+    // Through void*: the platform types every export as one function type.
+    getBmp_ = reinterpret_cast<GetBmpFunction>(reinterpret_cast<void*>(GetProcAddress(library_, "GetBmp")));
     ASSERT_NE(getBmp_, nullptr);
   }
   void TearDown() override {

@@ -119,6 +119,19 @@ TEST_F(SerialLinkTest, BytesBeyondTheResponseAreDropped) {
   EXPECT_EQ(SamExchange(link, samv::kStatusCheckFrame.data(), samv::kStatusCheckFrame.size()), kStatusSuccess);
 }
 
+TEST_F(SerialLinkTest, AnAnswerAfterTheTimeOutIsNotTakenForTheNextCommands) {
+  ReaderLink link(kPollingLinkCapacity);
+  link.handle = OpenComPort(port_, GetCurrentLineSpeed());
+  ASSERT_NE(link.handle, nullptr);
+  // The status check is answered after the host's 3 s read time-out.
+  emulator_.Request("fault late 3500 count=1");
+  EXPECT_EQ(SamExchange(link, samv::kStatusCheckFrame.data(), samv::kStatusCheckFrame.size()), kLinkShortTransfer);
+  Sleep(1000);  // by now the late answer (0x90) waits in the receive queue
+  const auto findCard = samv::BuildCommandFrame(samv::kCmdCard, samv::kParaFindCard);
+  EXPECT_EQ(SamExchange(link, findCard.data(), static_cast<std::uint32_t>(findCard.size())), kStatusNoCard);
+  CloseReaderLink(link);
+}
+
 TEST_F(SerialLinkTest, ConnectFindsTheReaderOnItsPortOrByScanning) {
   ReaderLink link(kPollingLinkCapacity);
   ASSERT_EQ(ConnectSerial(link, port_), kStatusSuccess);
@@ -187,9 +200,11 @@ TEST_F(SerialBaudRateTest, NewSpeedIsTakenSavedAndUsedByTheNextConnect) {
   EXPECT_EQ(emulator_.Value("host-speed"), "57600");
 }
 
-TEST_F(SerialBaudRateTest, UnsupportedSpeedSendsTheSlowestCode) {
+TEST_F(SerialBaudRateTest, UnsupportedSpeedSendsTheSlowestCodeAndKeepsThatSpeed) {
   ASSERT_EQ(SetReaderBaudRate(port_, 115200, 4800), kStatusSuccess);
   EXPECT_EQ(emulator_.Value("log"), "AA AA AA 96 69 00 03 60 04 67");
+  EXPECT_EQ(GetCurrentLineSpeed(), 9600u);
+  EXPECT_EQ(SavedBaudRate(), L"9600");
 }
 
 TEST_F(SerialBaudRateTest, RefusedSpeedChangesNothing) {

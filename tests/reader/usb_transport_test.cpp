@@ -81,8 +81,8 @@ TEST_F(UsbTransportTest, EachResultOfTheExchange) {
   const Bytes good = StatusResponse(kStatusSuccess);
   Bytes badPreamble = good;
   badPreamble[3] = 0x97;
-  Bytes badChecksum = good;
-  badChecksum.at(badChecksum.size() - 1) ^= 1;
+  Bytes badChecksum(good.begin(), good.end() - 1);
+  badChecksum.push_back(static_cast<std::uint8_t>(good.back() ^ 1));
   const Case cases[] = {
       {"good", good, 0, kStatusSuccess, 0},
       {"with data", samv::BuildResponseFrame(0, 0, 0x41, Bytes{1, 2, 3}), 0, 0x41, 3},

@@ -103,6 +103,7 @@ TEST_P(CardFaceTest, LongValuesWrapAndStayInsideTheirBoxes) {
   EXPECT_LE(newest.right, 220 * s);
   EXPECT_GT(newest.bottom, 140 * s);
   EXPECT_LE(newest.bottom, 150 * s);
+  EXPECT_LT(newest.bottom, height_ - 39) << "the newest address runs into the status line";
 }
 
 TEST_P(CardFaceTest, StatusLineAndFrameHangFromTheBottomEdge) {
@@ -113,6 +114,7 @@ TEST_P(CardFaceTest, StatusLineAndFrameHangFromTheBottomEdge) {
   EXPECT_LE(status.left, 10 * s_ + 2);
   EXPECT_GE(status.top, h - 39);
   EXPECT_LE(status.top, h - 39 + 2 * s_);
+  EXPECT_LT(status.right, width_ - 284) << "the status runs under the toolbar";
   // The etched frame: its outer bottom edge dark on the last row above
   // H - 48, the inner one light just above it.
   // Left of the labels, where no text can cover the frame.

@@ -54,7 +54,8 @@ class ConfigDialogTest : public testing::Test {
     // settings read from it.
     ASSERT_EQ(PrepareWorkingFolders(), 1);
     UseWindowTestSettings(appData_.Path() + L"Tarnwick\\");
-    SetMessageBoxHandler([this](HWND, const wchar_t* text, const wchar_t* caption, UINT type) {
+    SetMessageBoxHandler([this](HWND owner, const wchar_t* text, const wchar_t* caption, UINT type) {
+      owners_.push_back(owner);
       messages_.push_back(text);
       captions_.push_back(caption);
       types_.push_back(type);
@@ -71,6 +72,7 @@ class ConfigDialogTest : public testing::Test {
   int port_ = 0;
   CConfigDlg dialog_;
   int answer_ = IDCANCEL;
+  std::vector<HWND> owners_;
   std::vector<std::wstring> messages_;
   std::vector<std::wstring> captions_;
   std::vector<UINT> types_;
@@ -105,14 +107,71 @@ TEST_F(ConfigDialogTest, CheckBoxesShowOnlyTheValueOneAndConfirmStoresAndSaves) 
   EXPECT_EQ(SavedInt(L"Display", L"ReservedTime"), 45);
 }
 
-TEST_F(ConfigDialogTest, AnEmptyIntervalIsRefusedAndTheDialogStays) {
+TEST_F(ConfigDialogTest, AnIntervalThatIsNoStorableNumberIsRefusedAndTheDialogStays) {
   const ModalOutcome outcome = RunModal(dialog_, [&](HWND window) {
-    SetControlText(window, IDC_RESERVED_TIME, L"");
-    ClickButton(window, IDOK);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0], L"请输入一个整数。");
+    // The interval is kept as a signed 32-bit number.
+    for (const wchar_t* interval : {L"", L"2147483648", L"4294967295"}) {
+      SetControlText(window, IDC_RESERVED_TIME, interval);
+      ClickButton(window, IDOK);
+    }
+    ASSERT_EQ(messages_.size(), 3u);
+    for (const std::wstring& message : messages_) EXPECT_EQ(message, L"请输入一个整数。");
   });
   EXPECT_TRUE(outcome.closedByDriver);
+  EXPECT_EQ(GetReservedTime(), 0);
+}
+
+TEST_F(ConfigDialogTest, ASaveFolderThatCannotBeUsedIsReportedOverTheDialog) {
+  // The folder browser gives at most 259 characters; with its backslash
+  // such a folder is one too long to be kept.
+  const std::wstring longest = appData_.Path() + std::wstring(kPathCapacity - 1 - appData_.Path().size(), L'x');
+  const ModalOutcome tooLong = RunModal(dialog_, [&](HWND window) {
+    SetControlText(window, IDC_SAVE_PATH, longest.c_str());
+    ClickButton(window, IDOK);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], L"保存文件夹的路径太长，请选择其他文件夹。");
+    EXPECT_EQ(owners_[0], window);
+  });
+  EXPECT_TRUE(tooLong.closedByDriver) << "the dialog stays for another folder";
+  EXPECT_NE(std::wstring(GetSavePath()), longest + L"\\");
+
+  // A folder inside a file cannot be made; the message must be owned by
+  // the dialog so that nothing under it can be pressed.
+  const std::wstring file = appData_.Path() + L"a-file";
+  WriteSamplePhoto(file);
+  CConfigDlg again;
+  const ModalOutcome unusable = RunModal(again, [&](HWND window) {
+    SetControlText(window, IDC_SAVE_PATH, (file + L"\\records").c_str());
+    ClickButton(window, IDOK);
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_EQ(messages_[1], L"创建信息保存路径失败");
+    EXPECT_EQ(owners_[1], window);
+  });
+  EXPECT_EQ(unusable.result, IDOK);
+}
+
+TEST_F(ConfigDialogTest, BrowseButtonsAndTheBaudRateButtonOpenTheirDialogsOverThisOne) {
+  RunModal(dialog_, [&](HWND window) {
+    const std::wstring background = ControlText(window, IDC_BG_PATH);
+    const std::wstring saveFolder = ControlText(window, IDC_SAVE_PATH);
+    for (const int button : {IDC_BG_BROWSE, IDC_SAVE_BROWSE, IDC_BAUD_SETUP}) {
+      const ModalOutcome opened = DriveModal(
+          [&] {
+            ClickButton(window, button);
+            return INT_PTR{0};
+          },
+          [&](HWND opened) {
+            EXPECT_EQ(GetWindow(opened, GW_OWNER), window) << "button " << button;
+            EXPECT_FALSE(IsWindowEnabled(window));
+            ClickButton(opened, IDCANCEL);
+          });
+      EXPECT_TRUE(opened.stepsRan) << "button " << button;
+      EXPECT_FALSE(opened.closedByDriver) << "button " << button;
+    }
+    // Cancelled browsers leave their fields as they were.
+    EXPECT_EQ(ControlText(window, IDC_BG_PATH), background);
+    EXPECT_EQ(ControlText(window, IDC_SAVE_PATH), saveFolder);
+  });
 }
 
 TEST_F(ConfigDialogTest, PortListHoldsUsbOrTheSerialPortsThatOpen) {

@@ -7,16 +7,21 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "common/message_box.h"
 #include "common/reader_settings.h"
 #include "fake_card_poll.h"
+#include "framework/application.h"
 #include "reader/card_poll.h"
+#include "reader_app/card_face.h"
 #include "reader_app/resource_ids.h"
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
+#include "support/temp_folder.h"
 #include "window_fixture.h"
 
 namespace {
@@ -45,6 +50,7 @@ void Screenshot(HWND window, const char* name) {
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
+    app_.m_pMainWnd = &dialog_;
     ResetFakePoll();
     FakePoll().card = SampleCard();
     UseWindowTestSettings(appData_.Path());
@@ -55,6 +61,7 @@ class MainWindowTest : public testing::Test {
   ModalOutcome Run(const DialogSteps& steps) { return RunModal(dialog_, steps); }
 
   ScopedAppDataFolder appData_;
+  CWinApp app_;
   CTarnwickDlg dialog_;
 };
 
@@ -97,10 +104,71 @@ TEST_F(MainWindowTest, StatusCodesBecomeTheirTexts) {
     SendStatus(window, kStatusChanged, 1);
     EXPECT_STREQ(dialog_.m_szStatus, L"连接 COM3 端口失败");
     EXPECT_EQ(dialog_.m_bReaderReady, 0);
+    // Port 0 scans every serial port: no one port may be named.
+    SetComPort(0);
+    SendStatus(window, kStatusChanged, 2);
+    EXPECT_STREQ(dialog_.m_szStatus, L"扫描串口未找到读卡器");
     SetPortType(kPortTypeUsb);
     SetUsbPort(1001);
     SendStatus(window, kStatusChanged, 2);
     EXPECT_STREQ(dialog_.m_szStatus, L"连接 USB 端口失败");
+  });
+}
+
+// Every text the status line can show, as the window makes it.
+std::vector<std::wstring> EveryStatusText(HWND window, const CTarnwickDlg& dialog) {
+  std::vector<std::wstring> texts;
+  const auto keep = [&] { texts.emplace_back(dialog.m_szStatus); };
+  for (LPARAM code = -10; code <= 255; ++code) {
+    SendStatus(window, kStatusChanged, code);
+    keep();
+  }
+  for (const int port : {0, 999}) {
+    SetComPort(port);
+    SendStatus(window, kStatusChanged, 1);
+    keep();
+  }
+  SetPortType(kPortTypeUsb);
+  SetUsbPort(1001);
+  SendStatus(window, kStatusChanged, 1);
+  keep();
+  SendStatus(window, kBlacklistHit);
+  keep();
+  SendStatus(window, kCardFound);
+  keep();
+  SendMessageW(window, WM_CARD_READ, 0, 0);
+  keep();
+  return texts;
+}
+
+// As wide as a text can be drawn: each CJK character a full cell, each
+// ASCII character half of one, whatever the font.
+int WorstCaseWidth(std::wstring_view text, int cellHeight) {
+  int halfCells = 0;
+  for (const wchar_t c : text) halfCells += c < 0x80 ? 1 : 2;
+  return (halfCells * cellHeight + 1) / 2;
+}
+
+TEST_F(MainWindowTest, AtTheSmallSizeEveryStatusTextIsReadableLeftOfTheToolbar) {
+  FakePoll().card = SampleCard();
+  wcscpy_s(FakePoll().card.newAddress, L"临河市清溪区望山路十八号柳岸花园东区二期七栋三单元一百零八号");
+  Run([&](HWND window) {
+    SendCommand(window, ID_MENU_SIZE_SMALL);
+    const int s = dialog_.m_nScale;
+    ASSERT_EQ(s, 2);
+    RECT toolBar{};
+    GetWindowRect(dialog_.m_toolBar.m_hWnd, &toolBar);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&toolBar), 2);
+    const int room = toolBar.left - 10 * s;
+    for (const std::wstring& text : EveryStatusText(window, dialog_)) {
+      const auto first = static_cast<std::size_t>(StatusLineBreak(text.c_str(), 8 * s, room));
+      std::wstring_view second = std::wstring_view(text).substr(first);
+      if (!second.empty() && second.front() == L' ') second.remove_prefix(1);
+      EXPECT_LE(WorstCaseWidth(std::wstring_view(text).substr(0, first), 8 * s), room) << text;
+      EXPECT_LE(WorstCaseWidth(second, 8 * s), room) << text << " needs a third line";
+    }
+    // The read above left the card with its newest address on show.
+    Screenshot(window, "reader_main_small_new_address");
   });
 }
 
@@ -325,8 +393,18 @@ TEST_F(MainWindowTest, HelpShowsVersionAndFolders) {
     shown = text;
     return IDOK;
   });
-  Run([&](HWND window) { SendCommand(window, ID_MENU_HELP); });
-  EXPECT_NE(shown.find(L"版本"), std::wstring::npos);
+  std::wstring byMenu;
+  Run([&](HWND window) {
+    SendCommand(window, ID_MENU_HELP);
+    byMenu = shown;
+    shown.clear();
+    // F1 comes as a help message, not as the menu's command.
+    HELPINFO help{};
+    help.cbSize = sizeof(help);
+    SendMessageW(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+  });
+  EXPECT_NE(byMenu.find(L"版本"), std::wstring::npos);
+  EXPECT_EQ(shown, byMenu);
   EXPECT_NE(shown.find(appData_.Path()), std::wstring::npos) << "the save folder";
 }
 
@@ -352,6 +430,83 @@ TEST_F(MainWindowTest, ConfigurationRestartsTheLoopAndTheTimers) {
     EXPECT_TRUE(KillTimer(window, kClearTimer));
   });
   EXPECT_EQ(FakePoll().finished, 2);
+}
+
+TEST_F(MainWindowTest, ConfigurationBlocksTheWindowUntilItCloses) {
+  Run([&](HWND window) {
+    const ModalOutcome config = DriveModal(
+        [&] {
+          SendCommand(window, ID_TOOL_CONFIG);
+          return INT_PTR{0};
+        },
+        [&](HWND configWindow) {
+          EXPECT_EQ(GetWindow(configWindow, GW_OWNER), window);
+          EXPECT_FALSE(IsWindowEnabled(window));
+          // A second press would open a second dialog over this one and
+          // leave two loops running afterwards.
+          SendCommand(window, ID_TOOL_CONFIG);
+          ClickButton(configWindow, IDCANCEL);
+        });
+    EXPECT_FALSE(config.timedOut);
+    EXPECT_TRUE(IsWindowEnabled(window));
+    EXPECT_TRUE(StartedThreads(2));
+    EXPECT_EQ(FakePoll().finished, 1) << "exactly one loop runs";
+  });
+  EXPECT_EQ(FakePoll().finished, 2);
+}
+
+// Waits for a file that a started program leaves.
+bool AppearsWithin(const std::wstring& path, DWORD milliseconds) {
+  for (DWORD waited = 0; waited < milliseconds; waited += 50) {
+    if (FileExists(path)) return true;
+    Sleep(50);
+  }
+  return FileExists(path);
+}
+
+// A program that has just ended may still hold its file for a moment.
+void RemoveProgram(const std::wstring& path) {
+  for (int attempt = 0; attempt < 100 && !DeleteFileW(path.c_str()); ++attempt) Sleep(50);
+}
+
+TEST_F(MainWindowTest, ToolbarStartsTheQueryToolAndTheBlacklistEditorFromTheProgramFolder) {
+  ScopedTempFolder marks;
+  SetEnvironmentVariableW(L"TOOL_STUB_MARKS", marks.Path().c_str());
+  const std::wstring folder = TestProgramFolder();
+  struct Tool {
+    UINT command;
+    const wchar_t* program;
+  };
+  for (const Tool tool : {Tool{ID_TOOL_QUERY, L"Pellory.exe"}, Tool{ID_TOOL_BLACKLIST, L"BlackList.exe"}}) {
+    const std::wstring program = folder + tool.program;
+    Run([&](HWND window) {
+      // Without the program nothing happens, and nothing is said.
+      SendMessageW(window, WM_COMMAND, MAKEWPARAM(tool.command, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(dialog_.m_toolBar.m_hWnd));
+      ASSERT_TRUE(CopyFileW((folder + L"tool_stub.exe").c_str(), program.c_str(), FALSE));
+      SendMessageW(window, WM_COMMAND, MAKEWPARAM(tool.command, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(dialog_.m_toolBar.m_hWnd));
+      EXPECT_TRUE(AppearsWithin(marks / tool.program, 10000)) << "not started: " << program;
+      SendCommand(window, ID_TOOL_EXIT);
+    });
+    RemoveProgram(program);
+  }
+  SetEnvironmentVariableW(L"TOOL_STUB_MARKS", nullptr);
+}
+
+TEST_F(MainWindowTest, TheFaceDragsTheWindowAndTheCommandsMinimiseAndEndIt) {
+  const ModalOutcome outcome = Run([&](HWND window) {
+    // A press anywhere on the face is a press on a caption the window lacks.
+    SendMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    MSG drag{};
+    ASSERT_TRUE(PeekMessageW(&drag, window, WM_NCLBUTTONDOWN, WM_NCLBUTTONDOWN, PM_REMOVE));
+    EXPECT_EQ(drag.wParam, static_cast<WPARAM>(HTCAPTION));
+    SendCommand(window, ID_TOOL_MINIMIZE);
+    EXPECT_TRUE(IsIconic(window));
+    SendCommand(window, ID_MENU_EXIT);
+  });
+  EXPECT_EQ(outcome.result, IDCANCEL);
+  EXPECT_FALSE(outcome.closedByDriver);
 }
 
 }  // namespace

@@ -11,13 +11,14 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
-from wine_tools import (PORT, AppDataFolder, Emulator, archived_photo, close_windows_of,  # noqa: E402
-                        stored_card_ids, wait_for, write_settings)
+from wine_tools import (PORT, AppDataFolder, Emulator, archived_photo, stored_card_ids,  # noqa: E402
+                        wait_for, wine, write_settings)
 
 PROGRAM = sys.argv[1]
 emulator = Emulator(sys.argv[2])
 SAMPLE_CARD = sys.argv[3]
 SCREENSHOTS = sys.argv[4]
+WINDOW_CLOSE = sys.argv[5]
 SAMPLE_ID = "99052119920314002X"
 
 
@@ -60,7 +61,7 @@ class ProgramTest(unittest.TestCase):
     def close_program(self):
         # Like the window's close box: the program ends its dialog, joins
         # the polling thread and exits by itself.
-        close_windows_of("Tarnwick.exe")
+        wine(WINDOW_CLOSE, "居民身份证阅读器")
         self.program.wait(timeout=30)
         return self.program.returncode
 

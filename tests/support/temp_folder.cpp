@@ -33,3 +33,9 @@ std::string ReadWholeFile(const std::wstring& path) {
 }
 
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::wstring PaddedFolder(const std::wstring& folder, std::size_t length) {
+  std::wstring padded = folder;
+  while (padded.size() < length) padded += L".\\";
+  return padded;
+}

@@ -23,3 +23,6 @@ class ScopedTempFolder {
 // Whole content of a file, or empty when it cannot be read.
 std::string ReadWholeFile(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+// The same folder named by a path of `length` characters (or one more),
+// made longer with "." steps: a way to test paths near the longest one.
+std::wstring PaddedFolder(const std::wstring& folder, std::size_t length);

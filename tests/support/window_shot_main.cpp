@@ -1,6 +1,8 @@
 // window-shot: waits for a top-level window with the given title, lets it
-// settle, and saves a screenshot of it in the build's screenshot folder.
-// The demo uses it to show what the reader program displayed.
+// settle, saves a screenshot of it in the build's screenshot folder and
+// prints its place on the screen ("LEFT TOP WIDTH HEIGHT"). A copy taken
+// from another process may lack the window's child windows; the demo uses
+// the place to cut the whole window out of the X screen.
 //
 //   window-shot.exe TITLE NAME [SECONDS]
 //
@@ -58,5 +60,8 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("window-shot: the screenshot could not be saved\n", stderr);
     return 1;
   }
+  RECT place{};
+  GetWindowRect(window, &place);
+  std::printf("%ld %ld %ld %ld\n", place.left, place.top, place.right - place.left, place.bottom - place.top);
   return 0;
 }

@@ -33,9 +33,9 @@ class CardWatchTest(unittest.TestCase):
     def tearDown(self):
         self.app_data.close()
 
-    def configure(self, auto_save=1, read_append=1):
+    def configure(self, auto_save=1, read_append=1, sound=0):
         write_settings(self.path("RoraDI.ini"), {
-            "Display": {"Sound": 0},
+            "Display": {"Sound": sound},
             "Save": {"AutoSave": auto_save, "SavePath": ""},
             "Port": {"Type": 2, "COMPort": PORT, "BaudRate": 115200},
             "Card": {"ReadAppend": read_append, "Period": 100},
@@ -70,18 +70,19 @@ class CardWatchTest(unittest.TestCase):
         self.assertEqual(events(lines), [
             ("WM_CARD_STATUS", 1, 0), ("WM_CARD_READ", 0, 0), ("WM_CARD_STATUS", 2, 0),
             ("WM_CARD_STATUS", 3, 0), ("WM_CARD_STATUS", 0, 0x80)])
+        self.assertNotIn("beep", [l["message"] for l in lines], "Sound is off")
         self.assertEqual(lines[1]["idNumber"], SAMPLE_ID)
         self.assertEqual(lines[1]["newAddress"], "")
         self.assertTrue(lines[3]["newAddress"])
         self.assertEqual(self.stored_rows(), [(SAMPLE_ID, lines[3]["newAddress"])])
         self.assertTrue(os.path.exists(self.archived_photo()))
 
-    def test_without_auto_save_nothing_is_stored(self):
-        self.configure(auto_save=0, read_append=0)
+    def test_without_auto_save_nothing_is_stored_and_the_beep_follows_the_read(self):
+        self.configure(auto_save=0, read_append=0, sound=1)
         self.prepare_database()
         emulator("lay", SAMPLE_CARD)
         lines = self.watch(2)
-        self.assertEqual(events(lines)[:2], [("WM_CARD_STATUS", 1, 0), ("WM_CARD_READ", 0, 0)])
+        self.assertEqual(events(lines)[:3], [("WM_CARD_STATUS", 1, 0), ("WM_CARD_READ", 0, 0), ("beep", 0, 0)])
         self.assertEqual(self.stored_rows(), [])
         self.assertFalse(os.path.exists(self.archived_photo()))
 
@@ -126,7 +127,20 @@ class CardWatchTest(unittest.TestCase):
         lines = self.watch(2)
         self.assertEqual(events(lines), [("WM_CARD_STATUS", 0, 2), ("WM_CARD_STATUS", 0, 0x80)])
         self.assertEqual(emulator("log").count(status_check), 2)
+        # The radio set-up goes to the reader once a process, not on reconnecting.
+        self.assertEqual(emulator("log").count("AA AA AA 96 69 00 04 61 FF 58 C2"), 1)
 
+    def test_a_failed_read_is_reported_once_a_pass_and_nothing_stored(self):
+        self.prepare_database()
+        emulator("fault", "status", "20", "02", "81")
+        emulator("lay", SAMPLE_CARD)
+        kinds = events(self.watch(2))
+        # The card stays on the reader, so every pass finds it again; its
+        # failure follows once at the start of the next pass.
+        found, failed = ("WM_CARD_STATUS", 1, 0), ("WM_CARD_STATUS", 0, 0x81)
+        self.assertGreaterEqual(len(kinds), 2)
+        self.assertEqual(kinds, ([found, failed] * len(kinds))[:len(kinds)])
+        self.assertEqual(self.stored_rows(), [])
 
 if __name__ == "__main__":
     unittest.main(argv=sys.argv[:1], verbosity=2)

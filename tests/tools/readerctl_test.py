@@ -151,7 +151,7 @@ class ReaderctlTest(unittest.TestCase):
 
     def test_bad_arguments_are_refused(self):
         for args in (["send", PORT, "AA A"], ["send", PORT, "zz"], ["probe", "1000"], ["read", PORT, "--all"], ["watch", PORT, "--seconds", "0"],
-                     ["setbaud", PORT, "fast", "9600"], ["launch", PORT], ["status"]):
+                     ["setbaud", PORT, "fast", "9600"], ["setbaud", PORT, "115200", "4800"], ["launch", PORT], ["status"]):
             code, out = self.run_tool(*args)
             self.assertEqual(code, 2, args)
             self.assertIsNone(out, args)

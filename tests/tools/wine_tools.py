@@ -17,14 +17,6 @@ def wine(*args, timeout=120):
     return subprocess.run(["wine", *args], capture_output=True, timeout=timeout)
 
 
-def close_windows_of(image):
-    """Sends the close message to the windows of the running IMAGE (for
-    example "Tarnwick.exe"), as the close box would; the 64-bit taskkill
-    (see scripts/env.sh) finds 32-bit and 64-bit programs alike."""
-    loader = os.environ.get("WINE64_LOADER", "wine")
-    return subprocess.run([loader, "taskkill", "/im", image], capture_output=True, timeout=120)
-
-
 class Emulator:
     def __init__(self, program):
         self.program = program
