@@ -19,11 +19,7 @@ emulator = Emulator(sys.argv[3])
 SAMPLE_CARD = sys.argv[4]
 WINDOW_CLOSE = sys.argv[5]
 SAMPLE_ID = "99052119920314002X"
-PREFIX = os.environ["WINEPREFIX"]
-INSTALLED = os.path.join(PREFIX, "drive_c", "Program Files (x86)", "Tarnwick")
-MENU = os.path.join(PREFIX, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs", "Tarnwick")
 UNINSTALL_KEY = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwick"
-DESKTOP_ENTRY = os.path.join(PREFIX, "drive_c", "users", "Public", "Desktop", "Tarnwick.lnk")
 MENU_PROGRAMS = ("Tarnwick", "Pellory", "BlackList")
 SETUP_ABORTED = 2
 
@@ -63,19 +59,28 @@ def registry_values(key):
     return values
 
 
+def environment_folder(variable):
+    """The folder an environment variable of the prefix names (for example
+    APPDATA), as a host path."""
+    return unix_path(wine("cmd", "/c", "echo %%%s%%" % variable).stdout.decode().strip())
+
+
+# The folder names follow the prefix's language: ask the prefix for them.
+COMMON_FOLDERS = registry_values(r"HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders")
+INSTALLED = os.path.join(environment_folder("ProgramFiles(x86)"), "Tarnwick")
+MENU = os.path.join(unix_path(COMMON_FOLDERS["Common Programs"]), "Tarnwick")
+DESKTOP_ENTRY = os.path.join(unix_path(COMMON_FOLDERS["Common Desktop"]), "Tarnwick.lnk")
+
+
 class InstallerTest(unittest.TestCase):
     def setUp(self):
-        self.settings_folder = os.path.join(unix_path(self.windows_app_data()), "Tarnwick")
+        self.settings_folder = os.path.join(environment_folder("APPDATA"), "Tarnwick")
         self.program = None
 
     def tearDown(self):
         if self.program and self.program.poll() is None:
             self.program.kill()
             self.program.wait()
-
-    @staticmethod
-    def windows_app_data():
-        return wine("cmd", "/c", "echo %APPDATA%").stdout.decode().strip()
 
     def run_setup(self, *args):
         return wine(SETUP, "/S", *args, timeout=300).returncode
