@@ -5,6 +5,7 @@ folder): a silent install, a read with the installed reader program started
 from its Start-menu entry, a reinstall refused while the program runs and
 done once it is closed, and a silent uninstall that keeps the records."""
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -51,12 +52,8 @@ def shortcut_target(lnk):
 
 def registry_values(key):
     out = wine("reg", "query", key).stdout.decode("utf-8", errors="replace")
-    values = {}
-    for line in out.splitlines():
-        parts = line.split(None, 2)
-        if len(parts) == 3 and parts[1].startswith("REG_"):
-            values[parts[0]] = parts[2]
-    return values
+    # Value names may hold spaces ("Common Programs"): the type splits the line.
+    return {m.group(1): m.group(2) for m in re.finditer(r"^\s+(.+?)\s+REG_\w+\s+(.*?)\s*$", out, re.M)}
 
 
 def environment_folder(variable):
