@@ -8,6 +8,8 @@
 #include <iterator>
 
 #include "card/photo.h"
+#include "common/card_face_text.h"
+#include "common/print_job.h"
 #include "common/reader_settings.h"
 #include "framework/application.h"
 #include "framework/device_context.h"
@@ -272,6 +274,7 @@ LRESULT CTarnwickDlg::OnCardRead(WPARAM, LPARAM) {
   RestartClearTimer();
   SetStatus(L"读卡成功！请放下一张卡...");
   m_cardLast = m_cardShown;
+  m_photoLast.Keep(photoPath);
   m_bReaderReady = 1;
   m_bAlarm = 0;
   ShowWindow(m_hWnd, SW_RESTORE);
@@ -317,10 +320,14 @@ void CTarnwickDlg::OnConfig() {
 
 void CTarnwickDlg::OnMinimize() { ShowWindow(m_hWnd, SW_MINIMIZE); }
 
-// Printing the last card is not built yet; the command already holds the
-// hide timer back while it runs, as printing will.
+// Prints the last card read, also after the clear timer blanked the face;
+// before the first read every text is empty and there is no photo.
 void CTarnwickDlg::OnPrint() {
   KillTimer(m_hWnd, kHideTimer);
+  CardFaceText text;
+  FillCardFaceText(m_cardLast, text);
+  PrintCardFace(m_hWnd, text, kFaceSlotCount, m_photoLast.PrintCopy());
+  m_photoLast.ReleasePrintCopy();
   RestartHideTimer();
 }
 

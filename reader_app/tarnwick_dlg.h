@@ -14,6 +14,7 @@
 #include "framework/image_list.h"
 #include "framework/toolbar_ctrl.h"
 #include "reader/card_poll.h"
+#include "reader_app/last_card_photo.h"
 
 inline constexpr UINT_PTR kHideTimer = 1;
 inline constexpr UINT_PTR kClearTimer = 2;
@@ -40,6 +41,8 @@ class CTarnwickDlg : public CDialog {
   wchar_t m_szStatus[kStatusCapacity] = {};
   CardInfo m_cardShown{};
   CardInfo m_cardLast{};
+  // The photo printed with m_cardLast.
+  LastCardPhoto m_photoLast;
   int m_nClientWidth = 0;
   int m_nClientHeight = 0;
   CRgn m_rgnWindow;

@@ -54,7 +54,7 @@ def annotate(base, texts, out):
     args = ["convert", base, "-font", font_file()]
     for x, y, size, colour, text in texts:
         args += ["-fill", colour, "-pointsize", str(size), "-annotate", "+%d+%d" % (x, y), text]
-    args += ["-colors", "256", "-type", "Palette", "BMP3:" + out]
+    args += ["-colors", "256", "-type", "Palette", "-compress", "None", "BMP3:" + out]
     subprocess.run(args, check=True)
 
 

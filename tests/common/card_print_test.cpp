@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +15,7 @@
 #include "common/card_compose.h"
 #include "common/card_face_text.h"
 #include "photo_decoder/bmp_file.h"
+#include "settings_files.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -50,18 +49,6 @@ std::vector<std::uint8_t> SolidBmp(int width, int height, Rgb left, Rgb right) {
 }
 
 std::vector<std::uint8_t> SolidBmp(int width, int height, Rgb colour) { return SolidBmp(width, height, colour, colour); }
-
-void WriteBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::wstring ProgramFolderFile(const wchar_t* name) {
-  wchar_t path[MAX_PATH];
-  const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring folder(path, length);
-  return folder.substr(0, folder.find_last_of(L'\\') + 1) + name;
-}
 
 // Eleven black 4 x 6 glyphs in their 512-byte slots, cut to `length` bytes.
 std::vector<std::uint8_t> GlyphFile(std::size_t length = 5632) {
@@ -119,13 +106,13 @@ CardPlacement Placement(int dpi, int mode) { return {{dpi, dpi}, mode, {0, 0}, {
 class CardPrintTest : public testing::Test {
  protected:
   void SetUp() override {
-    WriteBytes(ProgramFolderFile(L"front.bmp"), SolidBmp(8, 5, kFrontColour));
-    WriteBytes(ProgramFolderFile(L"back.bmp"), SolidBmp(8, 5, kBackColour));
-    WriteBytes(ProgramFolderFile(L"num.dat"), GlyphFile());
-    WriteBytes(photo_, SolidBmp(102, 126, kPhotoColour));
+    WriteFileBytes(TestProgramFolder() + L"front.bmp", SolidBmp(8, 5, kFrontColour));
+    WriteFileBytes(TestProgramFolder() + L"back.bmp", SolidBmp(8, 5, kBackColour));
+    WriteFileBytes(TestProgramFolder() + L"num.dat", GlyphFile());
+    WriteFileBytes(photo_, SolidBmp(102, 126, kPhotoColour));
   }
   void TearDown() override {
-    for (const wchar_t* name : {L"front.bmp", L"back.bmp", L"num.dat"}) DeleteFileW(ProgramFolderFile(name).c_str());
+    for (const wchar_t* name : {L"front.bmp", L"back.bmp", L"num.dat"}) DeleteFileW((TestProgramFolder() + name).c_str());
   }
   int Compose(const MemoryPage& page, const CardPlacement& placement) {
     return ComposeCardSides(page.Dc(), placement, text_, photo_.c_str());
@@ -159,7 +146,7 @@ TEST_F(CardPrintTest, CardAndPhotoTakeTheirSizeAtEachResolution) {
 }
 
 TEST_F(CardPrintTest, NearWhitePortraitPixelsLetTheTemplateShow) {
-  WriteBytes(photo_, SolidBmp(2, 2, {245, 245, 245}, {244, 250, 250}));
+  WriteFileBytes(photo_, SolidBmp(2, 2, {245, 245, 245}, {244, 250, 250}));
   MemoryPage page(1011, 637);
   Compose(page, Placement(300, kPrintFront));
   EXPECT_EQ(page.At(700, 200), kFrontColour);
@@ -171,7 +158,7 @@ TEST_F(CardPrintTest, PicturesAreClippedAtTheCardsRightAndBottomEdges) {
   std::vector<std::uint8_t> pixels(((50 * 3 + 3) / 4 * 4) * 20, 0xEE);
   const CardImage card{pixels.data(), 50, 20};
   const std::wstring picture = folder_ / L"wide.bmp";
-  WriteBytes(picture, SolidBmp(30, 10, kPhotoColour));
+  WriteFileBytes(picture, SolidBmp(30, 10, kPhotoColour));
   ASSERT_EQ(OverlayBitmapFile(surface.Dc(), card, 40, 15, 30, 10, picture.c_str()), 1);
   auto at = [&](int x, int y) {
     const std::uint8_t* p = card.Row(y) + x * 3;
@@ -208,7 +195,7 @@ TEST_F(CardPrintTest, ModeChoosesTheSidesAndTheirPlaces) {
 }
 
 TEST_F(CardPrintTest, WithoutABackTemplateTheBackShowsTheFinishedFrontAndTheBackTexts) {
-  DeleteFileW(ProgramFolderFile(L"back.bmp").c_str());
+  DeleteFileW((TestProgramFolder() + L"back.bmp").c_str());
   wcscpy_s(text_.slot[kFaceAuthority], L"临河市公安局");
   MemoryPage page(2100, 640);
   Compose(page, Placement(300, kPrintFront | kPrintBack));
@@ -243,7 +230,7 @@ TEST_F(CardPrintTest, TheNumberIsDrawnInGlyphsUpToTheFirstOtherCharacter) {
 TEST_F(CardPrintTest, ABrokenGlyphFileLeavesOutOnlyTheGlyphs) {
   wcscpy_s(text_.slot[kFaceIdNumber], L"123");
   wcscpy_s(text_.slot[kFaceName], L"韩晓川");
-  WriteBytes(ProgramFolderFile(L"num.dat"), GlyphFile(5631));
+  WriteFileBytes(TestProgramFolder() + L"num.dat", GlyphFile(5631));
   MemoryPage shortFile(1011, 637);
   Compose(shortFile, Placement(300, kPrintFront));
   EXPECT_EQ(shortFile.InkIn(354, 531, 700, 566), 0);
@@ -254,7 +241,7 @@ TEST_F(CardPrintTest, ABrokenGlyphFileLeavesOutOnlyTheGlyphs) {
   // the glyphs after it keep their places.
   std::vector<std::uint8_t> glyphs = GlyphFile();
   glyphs[2 * 512 + 22] = 200;  // slot 2: height 200
-  WriteBytes(ProgramFolderFile(L"num.dat"), glyphs);
+  WriteFileBytes(TestProgramFolder() + L"num.dat", glyphs);
   MemoryPage badSlot(2022, 1275);
   Compose(badSlot, Placement(600, kPrintFront));
   EXPECT_EQ(badSlot.At(708 + 20, 1092), kInk);
@@ -279,15 +266,15 @@ TEST_F(CardPrintTest, BitmapFilesThatCannotBeDrawnAreReportedAndLeftOut) {
   const std::wstring empty = folder_ / L"empty.bmp";
   const std::wstring topDown = folder_ / L"top-down.bmp";
   const std::wstring truncated = folder_ / L"truncated.bmp";
-  WriteBytes(empty, {});
+  WriteFileBytes(empty, {});
   std::vector<std::uint8_t> bytes = SolidBmp(8, 8, kInk);
   bytes[25] = 0xFF;  // height -8 + ... : negative, rows stored top down
   bytes[22] = static_cast<std::uint8_t>(-8);
   bytes[23] = bytes[24] = 0xFF;
-  WriteBytes(topDown, bytes);
+  WriteFileBytes(topDown, bytes);
   bytes = SolidBmp(8, 8, kInk);
   bytes.resize(bytes.size() - 1);
-  WriteBytes(truncated, bytes);
+  WriteFileBytes(truncated, bytes);
   EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, missing.c_str()), kFileCannotOpen);
   EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, empty.c_str()), kFileEmpty);
   EXPECT_EQ(DrawBitmapFile(page.Dc(), 0, 0, 20, 20, topDown.c_str()), kBitmapMalformed);

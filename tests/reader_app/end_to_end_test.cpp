@@ -17,27 +17,13 @@
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
 #include "support/emulator_control.h"
+#include "support/message_pump.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
 
 namespace {
 
 constexpr wchar_t kSampleId[] = L"99052119920314002X";
-
-// Lets the window handle its messages until done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return true;
-}
 
 int ExecuteSql(const char* sql) {
   sqlite3* db = nullptr;

@@ -13,6 +13,7 @@
 #include "common/message_box.h"
 #include "common/reader_settings.h"
 #include "fake_card_poll.h"
+#include "fake_print_job.h"
 #include "framework/application.h"
 #include "reader/card_poll.h"
 #include "reader_app/card_face.h"
@@ -52,6 +53,7 @@ class MainWindowTest : public testing::Test {
   void SetUp() override {
     app_.m_pMainWnd = &dialog_;
     ResetFakePoll();
+    ResetFakePrint();
     FakePoll().card = SampleCard();
     UseWindowTestSettings(appData_.Path());
     WriteSamplePhoto(appData_.Path() + L"image.bmp");
@@ -430,6 +432,46 @@ TEST_F(MainWindowTest, ConfigurationRestartsTheLoopAndTheTimers) {
     EXPECT_TRUE(KillTimer(window, kClearTimer));
   });
   EXPECT_EQ(FakePoll().finished, 2);
+}
+
+TEST_F(MainWindowTest, PrintBeforeAnyReadSendsEmptyTextsAndNoPhoto) {
+  SetReservedTime(30);
+  Run([&](HWND window) {
+    FakePrint().whileDialogOpen = [&] { EXPECT_FALSE(KillTimer(window, kHideTimer)) << "held back while printing"; };
+    SendCommand(window, ID_TOOL_PRINT);
+    EXPECT_TRUE(KillTimer(window, kHideTimer)) << "restarted afterwards";
+  });
+  ASSERT_EQ(FakePrint().calls, 1);
+  EXPECT_EQ(FakePrint().count, 10);
+  EXPECT_NE(FakePrint().owner, nullptr);
+  for (const auto& slot : FakePrint().text.slot) EXPECT_STREQ(slot, L"");
+  EXPECT_EQ(FakePrint().photo, "") << "image.bmp of an earlier run is no photo of this card";
+}
+
+TEST_F(MainWindowTest, PrintKeepsTheLastCardAndItsPhotoWhateverComesAfter) {
+  const std::string firstPhoto = ReadWholeFile(appData_.Path() + L"image.bmp");
+  Run([&](HWND window) {
+    wcscpy_s(FakePoll().card.name, L"韩川");
+    SendMessageW(window, WM_CARD_READ, 0, 0);
+    SendMessageW(window, WM_TIMER, kClearTimer, 0);
+    // A card laid while the printer dialog is open, with another photo.
+    FakePrint().whileDialogOpen = [&] {
+      wcscpy_s(FakePoll().card.name, L"苏映秋");
+      DeleteFileW((appData_.Path() + L"image.bmp").c_str());
+      SendMessageW(window, WM_CARD_READ, 0, 0);
+    };
+    SendCommand(window, ID_TOOL_PRINT);
+    EXPECT_STREQ(FakePrint().text.slot[kFaceName], L"韩  川");
+    EXPECT_STREQ(FakePrint().text.slot[kFaceBirthMonth], L"3");
+    EXPECT_STREQ(FakePrint().text.slot[kFaceIdNumber], L"99052119920314002X");
+    EXPECT_EQ(FakePrint().photo, firstPhoto);
+    // The card read meanwhile, whose photo could not be decoded, prints
+    // without one rather than with the one before.
+    FakePrint().whileDialogOpen = nullptr;
+    SendCommand(window, ID_TOOL_PRINT);
+    EXPECT_STREQ(FakePrint().text.slot[kFaceName], L"苏映秋");
+    EXPECT_EQ(FakePrint().photo, "");
+  });
 }
 
 TEST_F(MainWindowTest, ConfigurationBlocksTheWindowUntilItCloses) {

@@ -32,6 +32,11 @@ std::string ReadWholeFile(const std::wstring& path) {
   return content.str();
 }
 
+void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes) {
+  std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
 bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::wstring PaddedFolder(const std::wstring& folder, std::size_t length) {

@@ -2,7 +2,9 @@
 // when the test is done.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class ScopedTempFolder {
  public:
@@ -22,6 +24,8 @@ class ScopedTempFolder {
 
 // Whole content of a file, or empty when it cannot be read.
 std::string ReadWholeFile(const std::wstring& path);
+// Creates or replaces the file with bytes.
+void WriteFileBytes(const std::wstring& path, const std::vector<std::uint8_t>& bytes);
 bool FileExists(const std::wstring& path);
 // The same folder named by a path of `length` characters (or one more),
 // made longer with "." steps: a way to test paths near the longest one.
