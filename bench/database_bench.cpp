@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_save_folder.h"
 #include "common/card_database.h"
-#include "common/reader_settings.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -125,11 +125,7 @@ void WriteArchivedPhotos(const std::wstring& saveFolder) {
 
 int wmain() {
   ScopedTempFolder folder;
-  wchar_t self[MAX_PATH];
-  GetModuleFileNameW(nullptr, self, MAX_PATH);
-  const std::wstring database = folder / L"card2";
-  fs::copy_file(fs::path(self).parent_path() / L"card2", fs::path(database));
-  SetSavePath(folder.Path().c_str());
+  const std::wstring database = UseBenchSaveFolder(folder);
 
   double start = NowMs();
   if (!Fill(database)) {

@@ -31,6 +31,9 @@ inline constexpr int kDateShort = 2;  // 1980.05.07, or 长期
 
 // Fills card from the 256-byte UTF-16LE text block.
 void DecodeCardText(CardInfo& card, const std::uint8_t* text);
+// Fills birthText (long form) and validityText (both short forms joined by
+// a hyphen) from birth, validFrom and validTo.
+void FormatCardDates(CardInfo& card);
 // The nation's name for its two code units; "其他" for unknown codes.
 const wchar_t* NationName(const wchar_t* code);
 // Formats an 8-unit date into out (outUnits units with the terminator).

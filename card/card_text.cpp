@@ -75,7 +75,10 @@ void DecodeCardText(CardInfo& card, const std::uint8_t* text) {
   RemoveSpaces(card.address);
   RemoveSpaces(card.authority);
   RemoveSpaces(card.validTo);
+  FormatCardDates(card);
+}
 
+void FormatCardDates(CardInfo& card) {
   FormatCardDate(card.birthText, std::size(card.birthText), card.birth, kDateLong);
   // Start and end of validity, joined by a hyphen where the start's
   // terminator stood.

@@ -3,10 +3,10 @@
 #include <sqlite3.h>
 
 #include <cwchar>
-#include <memory>
 
 #include "card/photo.h"
 #include "common/checked_format.h"
+#include "common/database_handles.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 
@@ -14,32 +14,19 @@ namespace {
 constexpr wchar_t kInsertRead[] = L"insert into cardinfo values (?,?,?,?,?, ?,?,?,?,?, ?,?);";
 constexpr wchar_t kSelectBlacklisted[] = L"select reason from blacklist where cardid=?;";
 constexpr wchar_t kDeletePurged[] = L"delete from cardinfo where datetag<?;";
+// The indices of the query tool's searches, as the prepared database has them.
+constexpr char kAddQueryIndexes[] =
+    "create index if not exists cardinfo_readtime on cardinfo (readtime);"
+    "create index if not exists cardinfo_name on cardinfo (cardname collate nocase, readtime, cardid, sex);"
+    "create index if not exists cardinfo_number on cardinfo (cardid collate nocase, readtime, cardname, sex);";
 constexpr wchar_t kThumbnailCache[] = L"Thumbs.db";
 // An archived photo's citizen number and one unit more, to see a longer one.
 constexpr std::size_t kIdNumberCapacity = 20;
 
-struct DatabaseCloser {
-  void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-using Database = std::unique_ptr<sqlite3, DatabaseCloser>;
-
-struct StatementFinalizer {
-  void operator()(sqlite3_stmt* statement) const { sqlite3_finalize(statement); }
-};
-using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
-
-int Open(Database& db) {
-  sqlite3* raw = nullptr;
-  const int result = OpenCardDatabase(&raw);
-  db.reset(raw);
-  return result;
-}
+int Open(Database& db) { return OpenCardDatabase(db); }
 
 int Prepare(const Database& db, const wchar_t* text, Statement& statement) {
-  sqlite3_stmt* raw = nullptr;
-  const int result = sqlite3_prepare16_v2(db.get(), text, -1, &raw, nullptr);
-  statement.reset(raw);
-  return result;
+  return PrepareStatement(db.get(), text, statement);
 }
 
 // Binds a fixed-size field of the record, never reading past its end.
@@ -47,13 +34,6 @@ template <std::size_t N>
 void BindField(sqlite3_stmt* statement, int index, const wchar_t (&field)[N]) {
   const std::size_t units = wcsnlen(field, N);
   sqlite3_bind_text16(statement, index, field, static_cast<int>(units * sizeof(wchar_t)), SQLITE_STATIC);
-}
-
-// Local time as file-time ticks, without any time-zone conversion.
-std::int64_t FileTimeTicks(const SYSTEMTIME& time) {
-  FILETIME ticks{};
-  if (!SystemTimeToFileTime(&time, &ticks)) return 0;
-  return static_cast<std::int64_t>(static_cast<std::uint64_t>(ticks.dwHighDateTime) << 32 | ticks.dwLowDateTime);
 }
 
 int DoneIsSuccess(int result) { return result == SQLITE_DONE ? SQLITE_OK : result; }
@@ -178,6 +158,12 @@ void DeleteArchivedPhotos(std::uint32_t limit) {
 }
 }  // namespace
 
+std::int64_t FileTimeTicks(const SYSTEMTIME& time) {
+  FILETIME ticks{};
+  if (!SystemTimeToFileTime(&time, &ticks)) return 0;
+  return static_cast<std::int64_t>(static_cast<std::uint64_t>(ticks.dwHighDateTime) << 32 | ticks.dwLowDateTime);
+}
+
 std::uint32_t DateTag(const SYSTEMTIME& time) {
   return static_cast<std::uint32_t>(time.wYear) << 16 | static_cast<std::uint32_t>(time.wMonth) << 8 | time.wDay;
 }
@@ -239,4 +225,10 @@ int PurgeReadsBefore(std::uint32_t limit) {
   if (const int deleted = DeletePurgedRows(db, limit); deleted != SQLITE_OK) return deleted;
   DeleteArchivedPhotos(limit);
   return SQLITE_OK;
+}
+
+int AddQueryIndexes() {
+  Database db;
+  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+  return sqlite3_exec(db.get(), kAddQueryIndexes, nullptr, nullptr, nullptr);
 }

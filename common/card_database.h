@@ -26,5 +26,12 @@ int IsBlacklisted(const wchar_t* cardid);
 // photos. 0 on success, else the SQLite code of the failed step.
 int PurgeReadsBefore(std::uint32_t limit);
 
+// Local time as file-time ticks, without any time-zone conversion: the
+// clock of the stored readtime. 0 for a time that is not a valid date.
+std::int64_t FileTimeTicks(const SYSTEMTIME& time);
+// Adds the query tool's search indices to a database made before they were
+// part of it; a database that has them is left alone. 0 on success, else the
+// SQLite code of the failed step.
+int AddQueryIndexes();
 // year << 16 | month << 8 | day
 std::uint32_t DateTag(const SYSTEMTIME& time);

@@ -33,3 +33,11 @@ inline int PrepareStatement(const Database& db, const char* text, Statement& sta
   statement.reset(raw);
   return result;
 }
+
+// Prepares UTF-16 statement text on a connection; the SQLite result code.
+inline int PrepareStatement(sqlite3* db, const wchar_t* text, Statement& statement) {
+  sqlite3_stmt* raw = nullptr;
+  const int result = sqlite3_prepare16_v2(db, text, -1, &raw, nullptr);
+  statement.reset(raw);
+  return result;
+}

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <sqlite3.h>
 
+#include "common/card_database.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 #include "reader_app/config_dlg.h"
@@ -15,6 +16,9 @@ BOOL CTarnwickApp::InitInstance() {
   LoadSettings();
   m_bComStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   m_bSqliteStarted = sqlite3_initialize() == SQLITE_OK;
+  // A card2 from before the query tool's indices gets them here; the query
+  // tool itself never writes. Searches still work (slowly) if this fails.
+  AddQueryIndexes();
   if (GetDialog() != 0) {
     CConfigDlg config;
     config.DoModal();

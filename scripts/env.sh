@@ -15,3 +15,6 @@ WINE_LOCALE_NAME=zh_CN.utf8
 if locale -a 2>/dev/null | grep -qx "$WINE_LOCALE_NAME"; then
   export LANG="$WINE_LOCALE" LC_ALL="$WINE_LOCALE"
 fi
+# unixODBC finds our spreadsheet driver in the native build's private
+# registration, so that the query tool's export works under Wine.
+export ODBCSYSINI="${ODBCSYSINI:-$BUILD_ROOT/native/odbc}"

@@ -196,6 +196,38 @@ def exit_icon(size):
     return c
 
 
+def month_icon(size, leaf, rings):
+    """The query tool's month tree: a calendar leaf with two binder rings."""
+    c, k = Canvas(size, size), size / 32.0
+    draw(c, round_rect(3 * k, 5 * k, 29 * k, 30 * k, 3 * k), leaf)
+    draw(c, rect(3 * k, 5 * k, 29 * k, 12 * k), (196, 48, 48))
+    draw(c, rect(6 * k, 15 * k, 26 * k, 27 * k), (255, 255, 255), alpha=0.85)
+    for x in (10, 22):
+        draw(c, round_rect((x - 1.5) * k, 2 * k, (x + 1.5) * k, 9 * k, 1.5 * k), rings)
+    for row in range(3):
+        for col in range(4):
+            x, y = 7.5 + 5 * col, 16.5 + 3.6 * row
+            draw(c, rect(x * k, y * k, (x + 3) * k, (y + 2.2) * k), (120, 132, 150))
+    return c
+
+
+def close_icon(size):
+    c, k = Canvas(size, size), size / 32.0
+    draw(c, circle(16 * k, 16 * k, 14 * k), lambda x, y: (120 - 30 * y / size, 128 - 30 * y / size, 140 - 30 * y / size))
+    draw(c, segment(10.5 * k, 10.5 * k, 21.5 * k, 21.5 * k, 3.4 * k), (255, 255, 255))
+    draw(c, segment(21.5 * k, 10.5 * k, 10.5 * k, 21.5 * k, 3.4 * k), (255, 255, 255))
+    return c
+
+
+def query_tool_icons():
+    """The query tool's own icons: month tree items (plain and picked) and
+    the detail window's close button. Its print button and program icon
+    are the reader program's print and query icons."""
+    write_icon(os.path.join(HERE, "month.ico"), month_icon(16, (226, 230, 236), (90, 100, 112)), 32)
+    write_icon(os.path.join(HERE, "month_picked.ico"), month_icon(16, (255, 236, 160), (44, 92, 160)), 32)
+    write_icon(os.path.join(HERE, "close.ico"), close_icon(32), 32)
+
+
 def waves(canvas, colour, count, amplitude, spacing, alpha, phase=0.0):
     """Fine guilloche-like lines over the whole canvas."""
     w, h = canvas.width, canvas.height
@@ -330,6 +362,7 @@ def main():
     write_icon(os.path.join(HERE, "blacklist_editor.ico"), blacklist_editor_icon(32), 8)
     write_bmp(os.path.join(HERE, "banner.bmp"), banner(616, 90))
     write_bmp(os.path.join(HERE, "bg.bmp"), background(456, 336))
+    query_tool_icons()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,137 @@
+#include "query_tool/id_card_dlg.h"
+
+#include <cwchar>
+#include <iterator>
+
+#include "card/photo.h"
+#include "common/reader_settings.h"
+#include "framework/application.h"
+#include "framework/device_context.h"
+#include "query_tool/card_print.h"
+#include "query_tool/resource_ids.h"
+#include "reader_app/card_face.h"
+
+namespace {
+
+constexpr int kWidth = 684;
+constexpr int kHeight = 504;
+constexpr int kScale = 3;
+constexpr int kRegionCorner = 30;
+constexpr int kToolImageSize = 32;
+// The toolbar's place, measured from the client area's bottom-right corner.
+constexpr int kToolBarRightGap = 50;
+constexpr int kToolBarWidth = 78;
+constexpr int kToolBarHeight = 39;
+
+constexpr int kToolCommands[] = {ID_CARD_PRINT, ID_CARD_CLOSE};
+
+// The value of count ASCII digits, or -1 when one of them is not a digit.
+int DigitsValue(const wchar_t* text, int count) {
+  int value = 0;
+  for (int i = 0; i < count; ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return -1;
+    value = value * 10 + (text[i] - L'0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::wstring RowPhotoPath(const CardRow& row) {
+  // readTimeText: "YYYY-MM-DD hh:mm:ss", the day the photo was archived.
+  const wchar_t* time = row.readTimeText;
+  const int year = DigitsValue(time, 4);
+  const int month = time[4] == L'-' ? DigitsValue(time + 5, 2) : -1;
+  const int day = time[7] == L'-' ? DigitsValue(time + 8, 2) : -1;
+  if (year < 0 || month < 0 || day < 0) return {};
+  SYSTEMTIME date{};
+  date.wYear = static_cast<WORD>(year);
+  date.wMonth = static_cast<WORD>(month);
+  date.wDay = static_cast<WORD>(day);
+  wchar_t path[kPathCapacity];
+  if (FormArchivedPhotoPath(path, date, row.idNumber) == 0) return {};
+  return path;
+}
+
+CIDCardDlg::CIDCardDlg(const CardRow& row, bool blacklisted, HWND parent)
+    : CDialog(IDD_ID_CARD, parent), m_row(row), m_bBlacklisted(blacklisted) {
+  m_hAlarmIcon.Load(ResourceInstance(), IDI_CARD_ALARM);
+}
+
+const MessageTable* CIDCardDlg::GetMessageTable() const {
+  static constexpr MessageEntry kEntries[] = {
+      OnMessage<WM_PAINT, &CIDCardDlg::OnPaint>(),
+      OnMessage<WM_LBUTTONDOWN, &CIDCardDlg::OnLButtonDown>(),
+      OnMessage<WM_DESTROY, &CIDCardDlg::OnDestroy>(),
+      OnCommand<ID_CARD_PRINT, &CIDCardDlg::OnPrint>(),
+      OnCommand<ID_CARD_CLOSE, &CIDCardDlg::OnClose>(),
+  };
+  static const MessageTable kTable{CDialog::GetMessageTable(), kEntries};
+  return &kTable;
+}
+
+BOOL CIDCardDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SetWindowTextW(m_hWnd, L"身份证信息");
+  SetWindowPos(m_hWnd, nullptr, 0, 0, kWidth, kHeight, SWP_NOMOVE | SWP_NOZORDER);
+  m_nWidth = kWidth;
+  m_nHeight = kHeight;
+  CreateToolBar();
+  RECT client{};
+  GetClientRect(m_hWnd, &client);
+  m_hBackground.LoadFromFile(GetBgBmp(), client.right, client.bottom);
+  const std::wstring photo = RowPhotoPath(m_row);
+  if (!photo.empty()) m_hPhoto.LoadFromFile(photo.c_str());
+  if (m_rgnWindow.CreateRoundRectRgn(0, 0, kWidth, kHeight, kRegionCorner, kRegionCorner)) {
+    m_rgnWindow.ApplyToWindow(m_hWnd, true);
+  }
+  return TRUE;
+}
+
+void CIDCardDlg::CreateToolBar() {
+  m_imageList.Create(kToolImageSize, kToolImageSize, ILC_COLOR32, 2, 12);
+  m_imageList.SetBkColor(GetSysColor(COLOR_BTNFACE));
+  TBBUTTON buttons[std::size(kToolCommands)] = {};
+  for (std::size_t i = 0; i < std::size(kToolCommands); ++i) {
+    m_imageList.AddIconResource(ResourceInstance(), kToolCommands[i]);
+    buttons[i].iBitmap = static_cast<int>(i);
+    buttons[i].idCommand = kToolCommands[i];
+    buttons[i].fsState = TBSTATE_ENABLED;
+    buttons[i].fsStyle = BTNS_BUTTON;
+  }
+  RECT client{};
+  GetClientRect(m_hWnd, &client);
+  const RECT place{client.right - kToolBarRightGap - kToolBarWidth, client.bottom - kToolBarHeight,
+                   client.right - kToolBarRightGap, client.bottom};
+  m_toolBar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | TBSTYLE_TOOLTIPS | CCS_NODIVIDER |
+                       CCS_NORESIZE | CCS_NOPARENTALIGN,
+                   place, m_hWnd, IDC_CARD_TOOLBAR);
+  m_toolBar.SetImageList(m_imageList);
+  m_toolBar.SetButtonSize(kToolImageSize, kToolImageSize);
+  m_toolBar.AddButtons(buttons);
+}
+
+LRESULT CIDCardDlg::OnPaint(WPARAM, LPARAM) {
+  CPaintDC dc(m_hWnd);
+  const CardFaceView view{kScale,        m_nWidth,    m_nHeight, m_hBackground, m_hPhoto,
+                          m_bBlacklisted, m_hAlarmIcon, &m_row,    L""};
+  DrawCardFace(dc, view);
+  return 0;
+}
+
+LRESULT CIDCardDlg::OnLButtonDown(WPARAM, LPARAM lParam) {
+  PostMessageW(m_hWnd, WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+  return 0;
+}
+
+LRESULT CIDCardDlg::OnDestroy(WPARAM, LPARAM) {
+  m_hPhoto.Reset();
+  m_hBackground.Reset();
+  m_rgnWindow.Reset();
+  m_imageList.Destroy();
+  return 0;
+}
+
+void CIDCardDlg::OnPrint() { PrintCardRow(m_hWnd, m_row, RowPhotoPath(m_row)); }
+
+void CIDCardDlg::OnClose() { EndDialog(IDCANCEL); }

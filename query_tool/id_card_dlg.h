@@ -1,0 +1,51 @@
+// The card detail dialog: one stored read as a card face on a borderless,
+// rounded window, with its archived photo and the blacklist alarm, and a
+// toolbar to print it or close the window. Dragged by any point of its face.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/dialog.h"
+#include "framework/gdi_objects.h"
+#include "framework/icon.h"
+#include "framework/image_list.h"
+#include "framework/toolbar_ctrl.h"
+#include "query_tool/card_row.h"
+
+// The archived photo of the read: <save folder>YYYYMM\DD_<number>.bmp
+// under its reading date. Empty when the number is not one the archive
+// would have stored (so that no text from the database can name a file
+// outside the save folder), the date is not in its listed form, or the path
+// does not fit.
+std::wstring RowPhotoPath(const CardRow& row);
+
+class CIDCardDlg : public CDialog {
+ public:
+  CIDCardDlg(const CardRow& row, bool blacklisted, HWND parent);
+
+  CardRow m_row{};
+  bool m_bBlacklisted = false;
+  CBitmap m_hPhoto;
+  CBitmap m_hBackground;
+  CIcon m_hAlarmIcon;
+  int m_nWidth = 0;
+  int m_nHeight = 0;
+  CRgn m_rgnWindow;
+  CToolBarCtrl m_toolBar;
+  CImageList m_imageList;
+
+ protected:
+  BOOL OnInitDialog() override;
+  const MessageTable* GetMessageTable() const override;
+
+ private:
+  LRESULT OnPaint(WPARAM, LPARAM);
+  LRESULT OnLButtonDown(WPARAM, LPARAM lParam);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+  void OnPrint();
+  void OnClose();
+
+  void CreateToolBar();
+};
