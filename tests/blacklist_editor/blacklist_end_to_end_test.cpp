@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
-#include <functional>
 #include <string>
 
 #include "blacklist_editor/editor_resource_ids.h"
@@ -19,28 +18,14 @@
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
 #include "support/emulator_control.h"
+#include "support/emulator_reader.h"
+#include "support/message_pump.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
 
 namespace {
 
 constexpr wchar_t kSampleId[] = L"99052119920314002X";
-
-// Lets this thread's windows handle their messages until done() holds or
-// the time is up.
-bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-  while (!done()) {
-    if (GetTickCount64() >= deadline) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageW(&message);
-    }
-  }
-  return true;
-}
 
 // A top-level dialog of another process, found by its caption.
 HWND WaitForDialog(const wchar_t* caption) {
@@ -55,16 +40,8 @@ class BlacklistEndToEndTest : public testing::Test {
     ASSERT_TRUE(emulator_.Connected()) << "run under tests/support/with-emulator";
     emulator_.Request("clear-faults");
     emulator_.Request("lift");
-    ASSERT_EQ(PrepareWorkingFolders(), 1);
-    wchar_t file[kPathCapacity];
-    ASSERT_GT(GetSettingsFilePath(kPathCapacity, file), 0);
-    WritePrivateProfileStringW(L"Card", L"Period", L"100", file);
-    LoadSettings();
-    SetPortType(0);
-    SetComPort(EmulatorComPort());
+    ASSERT_TRUE(UseEmulatorAsReader());
     SetAutoSave(1);
-    SetSound(0);
-    SetReservedTime(0);
   }
 
   EmulatorControl emulator_;

@@ -17,6 +17,7 @@
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
 #include "support/emulator_control.h"
+#include "support/emulator_reader.h"
 #include "support/message_pump.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
@@ -63,19 +64,9 @@ class EndToEndTest : public testing::Test {
     ASSERT_TRUE(emulator_.Connected()) << "run under tests/support/with-emulator";
     emulator_.Request("clear-faults");
     emulator_.Request("lift");
-    ASSERT_EQ(PrepareWorkingFolders(), 1);
-    wchar_t file[kPathCapacity];
-    ASSERT_GT(GetSettingsFilePath(kPathCapacity, file), 0);
-    // A quick polling period; the loop reads it from the file.
-    WritePrivateProfileStringW(L"Card", L"Period", L"100", file);
-    WritePrivateProfileStringW(L"Card", L"ReadAppend", L"1", file);
-    LoadSettings();
-    SetPortType(0);
-    SetComPort(EmulatorComPort());
+    ASSERT_TRUE(UseEmulatorAsReader({{L"Card", L"ReadAppend", L"1"}}));
     SetAutoSave(1);
-    SetSound(0);
     SetClear(1);
-    SetReservedTime(0);
   }
 
   EmulatorControl emulator_;

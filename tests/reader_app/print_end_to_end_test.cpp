@@ -23,6 +23,7 @@
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
 #include "support/emulator_control.h"
+#include "support/emulator_reader.h"
 #include "support/message_pump.h"
 #include "support/modal_driver.h"
 #include "support/temp_folder.h"
@@ -86,16 +87,7 @@ TEST(PrintEndToEndTest, TheLastCardReadIsPrintedAsComposed) {
   emulator.Request("clear-faults");
   emulator.Request("lift");
   ScopedAppDataFolder appData;
-  ASSERT_EQ(PrepareWorkingFolders(), 1);
-  wchar_t file[kPathCapacity];
-  ASSERT_GT(GetSettingsFilePath(kPathCapacity, file), 0);
-  WritePrivateProfileStringW(L"Card", L"Period", L"100", file);
-  WritePrivateProfileStringW(L"Print", L"Mode", L"1", file);
-  LoadSettings();
-  SetPortType(0);
-  SetComPort(EmulatorComPort());
-  SetSound(0);
-  SetReservedTime(0);
+  ASSERT_TRUE(UseEmulatorAsReader({{L"Print", L"Mode", L"1"}}));
   const std::wstring pdf = kPrintServerFolder + L"pdf\\job.pdf";
   DeleteFileW(pdf.c_str());
 
