@@ -3,6 +3,9 @@
 add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
 add_compile_options(-Wall -Wextra)
 add_link_options(-static -static-libgcc -static-libstdc++ -municode)
+# Windows 7 SP1 is the oldest system served: the headers above hide newer
+# API, and the image headers name 6.1 as the system version each program needs.
+add_link_options(-Wl,--major-os-version,6,--minor-os-version,1,--major-subsystem-version,6,--minor-subsystem-version,1)
 
 # Wine runs the test programs; the prefix comes from the scripts' environment.
 set(WINE_PREFIX "$ENV{WINEPREFIX}" CACHE PATH "Wine prefix that runs the tests")

@@ -2,7 +2,6 @@
 """The reader program as a person runs it: Tarnwick.exe started from the
 program folder under Wine with the reader emulator, a card laid on the
 reader, and the program closed again like a window is closed."""
-import datetime
 import os
 import shutil
 import sqlite3
@@ -12,7 +11,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
-from wine_tools import PORT, AppDataFolder, Emulator, wine, write_settings  # noqa: E402
+from wine_tools import (PORT, AppDataFolder, Emulator, archived_photo, stored_card_ids,  # noqa: E402
+                        wait_for, wine, write_settings)
 
 PROGRAM = sys.argv[1]
 emulator = Emulator(sys.argv[2])
@@ -20,15 +20,6 @@ SAMPLE_CARD = sys.argv[3]
 SCREENSHOTS = sys.argv[4]
 WINDOW_CLOSE = sys.argv[5]
 SAMPLE_ID = "99052119920314002X"
-
-
-def wait_for(condition, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if condition():
-            return True
-        time.sleep(0.2)
-    return condition()
 
 
 class ProgramTest(unittest.TestCase):
@@ -62,12 +53,10 @@ class ProgramTest(unittest.TestCase):
         return len(emulator("log").split()) > 1
 
     def stored_ids(self):
-        with sqlite3.connect(self.path("card2")) as db:
-            return [row[0] for row in db.execute("select cardid from cardinfo")]
+        return stored_card_ids(self.app_data.settings_folder)
 
     def archived_photo(self):
-        today = datetime.date.today()
-        return self.path("%04d%02d/%02d_%s.bmp" % (today.year, today.month, today.day, SAMPLE_ID))
+        return archived_photo(self.app_data.settings_folder, SAMPLE_ID)
 
     def close_program(self):
         # Like the window's close box: the program ends its dialog, joins

@@ -1,10 +1,13 @@
 """Helpers of the end-to-end tests that run the diagnostics tool under Wine
 against the reader emulator (started by tests/support/with-emulator, which
 provides SAMV_CONTROL and SAMV_COM)."""
+import datetime
 import json
 import os
+import sqlite3
 import subprocess
 import tempfile
+import time
 
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
 PORT = os.environ.get("SAMV_COM", "5")
@@ -78,3 +81,24 @@ def read_setting(path, key):
             if line.startswith(key + "="):
                 return line.split("=", 1)[1]
     return None
+
+
+def wait_for(condition, seconds):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.2)
+    return condition()
+
+
+def stored_card_ids(settings_folder):
+    """The citizen numbers of the reads stored in the folder's card2."""
+    with sqlite3.connect(os.path.join(settings_folder, "card2")) as db:
+        return [row[0] for row in db.execute("select cardid from cardinfo")]
+
+
+def archived_photo(settings_folder, card_id):
+    """Where a read of today keeps its photo in the folder's archive."""
+    today = datetime.date.today()
+    return os.path.join(settings_folder, "%04d%02d" % (today.year, today.month), "%02d_%s.bmp" % (today.day, card_id))
