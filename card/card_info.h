@@ -42,3 +42,6 @@ void FormatCardDate(wchar_t* out, std::size_t outUnits, const wchar_t* date, int
 void RemoveSpaces(wchar_t* text);
 // "05" gives "5", "12" stays "12".
 void DropLeadingZero(wchar_t* out, const wchar_t* twoUnits);
+// The value of exactly `count` ASCII digits, or -1 when one of them is not
+// a digit (dates in folder names, file names and stored texts).
+int DigitsValue(const wchar_t* text, int count);

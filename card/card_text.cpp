@@ -127,3 +127,12 @@ void DropLeadingZero(wchar_t* out, const wchar_t* twoUnits) {
     out[2] = L'\0';
   }
 }
+
+int DigitsValue(const wchar_t* text, int count) {
+  int value = 0;
+  for (int i = 0; i < count; ++i) {
+    if (text[i] < L'0' || text[i] > L'9') return -1;
+    value = value * 10 + (text[i] - L'0');
+  }
+  return value;
+}

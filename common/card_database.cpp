@@ -4,6 +4,7 @@
 
 #include <cwchar>
 
+#include "card/card_info.h"
 #include "card/photo.h"
 #include "common/checked_format.h"
 #include "common/database_handles.h"
@@ -82,21 +83,11 @@ bool IsPlainFolder(const WIN32_FIND_DATAW& entry) {
 
 bool IsDots(const wchar_t* name) { return std::wcscmp(name, L".") == 0 || std::wcscmp(name, L"..") == 0; }
 
-// Reads exactly `count` ASCII digits; -1 when a character is not one.
-int ReadDigits(const wchar_t* text, int count) {
-  int value = 0;
-  for (int i = 0; i < count; ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return -1;
-    value = value * 10 + (text[i] - L'0');
-  }
-  return value;
-}
-
 // The date tag of the first day of a month folder named YYYYMM, or 0 when
 // the name is not one the archive makes.
 std::uint32_t MonthFolderTag(const wchar_t* name) {
-  const int year = ReadDigits(name, 4);
-  const int month = year < 0 ? -1 : ReadDigits(name + 4, 2);
+  const int year = DigitsValue(name, 4);
+  const int month = year < 0 ? -1 : DigitsValue(name + 4, 2);
   if (month < 1 || month > 12 || name[6] != L'\0') return 0;
   SYSTEMTIME first{};
   first.wYear = static_cast<WORD>(year);
@@ -108,7 +99,7 @@ std::uint32_t MonthFolderTag(const wchar_t* name) {
 // The day of an archived photo named DD_<citizen number>.bmp, or 0 when the
 // name is not one the archive makes.
 int ArchivedPhotoDay(const wchar_t* name) {
-  const int day = ReadDigits(name, 2);
+  const int day = DigitsValue(name, 2);
   if (day < 1 || day > 31 || name[2] != L'_') return 0;
   const wchar_t* number = name + 3;
   const wchar_t* extension = std::wcschr(number, L'.');

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <iterator>
 
+#include "card/card_info.h"
 #include "card/photo.h"
 #include "common/reader_settings.h"
 #include "framework/application.h"
@@ -24,16 +25,6 @@ constexpr int kToolBarWidth = 78;
 constexpr int kToolBarHeight = 39;
 
 constexpr int kToolCommands[] = {ID_CARD_PRINT, ID_CARD_CLOSE};
-
-// The value of count ASCII digits, or -1 when one of them is not a digit.
-int DigitsValue(const wchar_t* text, int count) {
-  int value = 0;
-  for (int i = 0; i < count; ++i) {
-    if (text[i] < L'0' || text[i] > L'9') return -1;
-    value = value * 10 + (text[i] - L'0');
-  }
-  return value;
-}
 
 }  // namespace
 
