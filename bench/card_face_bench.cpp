@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_sample_card.h"
 #include "framework/gdi_objects.h"
 #include "reader_app/card_face.h"
 
@@ -32,20 +33,6 @@ HBITMAP MakeBitmap(HDC dc, int width, int height, COLORREF colour) {
   return bitmap;
 }
 
-CardInfo SampleCard() {
-  CardInfo card{};
-  wcscpy_s(card.name, L"苏映秋");
-  wcscpy_s(card.sex, L"女");
-  wcscpy_s(card.nation, L"回");
-  wcscpy_s(card.birthText, L"1992年03月14日");
-  wcscpy_s(card.address, L"南湖省青石市云岭县石桥镇溪口村5组");
-  wcscpy_s(card.idNumber, L"99052119920314002X");
-  wcscpy_s(card.authority, L"青石市公安局云岭分局");
-  wcscpy_s(card.validityText, L"2015.06.20-2035.06.20");
-  wcscpy_s(card.newAddress, L"南湖省青石市江滨路66号3栋");
-  return card;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -58,7 +45,7 @@ int wmain(int argc, wchar_t** argv) {
   CBitmap photo;
   photo.Attach(MakeBitmap(dc, 102, 126, RGB(200, 180, 160)));
   HGDIOBJ previous = SelectObject(dc, target);
-  const CardInfo card = SampleCard();
+  const CardInfo card = BenchSampleCard();
   const CardFaceView view{kScale, kWidth, kHeight, background, photo, true, LoadIconW(nullptr, IDI_WARNING),
                           &card,  L"此人已被列入黑名单！"};
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/bench_sample_card.h"
 #include "bench/sample_portraits.h"
 #include "common/bitmap_drawing.h"
 #include "common/card_compose.h"
@@ -53,17 +54,8 @@ double MedianMs(int rounds, const std::function<void()>& step) {
 }
 
 CardFaceText SampleText() {
-  CardInfo card{};
-  wcscpy_s(card.name, L"苏映秋");
-  wcscpy_s(card.sex, L"女");
-  wcscpy_s(card.nation, L"回");
-  wcscpy_s(card.birth, L"19920314");
-  wcscpy_s(card.address, L"南湖省青石市云岭县石桥镇溪口村5组");
-  wcscpy_s(card.idNumber, L"99052119920314002X");
-  wcscpy_s(card.authority, L"青石市公安局云岭分局");
-  wcscpy_s(card.validityText, L"2015.06.20-2035.06.20");
   CardFaceText text;
-  FillCardFaceText(card, text);
+  FillCardFaceText(BenchSampleCard(), text);
   return text;
 }
 
