@@ -162,7 +162,7 @@ std::uint32_t DateTag(const SYSTEMTIME& time) {
   return static_cast<std::uint32_t>(time.wYear) << 16 | static_cast<std::uint32_t>(time.wMonth) << 8 | time.wDay;
 }
 
-int OpenCardDatabase(sqlite3** handle) {
+int OpenCardDatabase(sqlite3** handle, int waitMs) {
   *handle = nullptr;
   wchar_t path[kPathCapacity];
   if (FormatChecked(path, kPathCapacity, L"%ls%ls", GetSavePath(), kDatabaseFileName) < 0) return SQLITE_CANTOPEN;
@@ -171,7 +171,7 @@ int OpenCardDatabase(sqlite3** handle) {
   char utf8Path[kPathCapacity * 3];
   if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) return SQLITE_CANTOPEN;
   const int result = sqlite3_open_v2(utf8Path, handle, SQLITE_OPEN_READWRITE, nullptr);
-  if (result == SQLITE_OK) sqlite3_busy_timeout(*handle, kDatabaseBusyTimeoutMs);
+  if (result == SQLITE_OK) sqlite3_busy_timeout(*handle, waitMs);
   return result;
 }
 
@@ -200,14 +200,23 @@ int StoreCardRead(const CardInfo& card, SYSTEMTIME& time) {
   return DoneIsSuccess(sqlite3_step(s));
 }
 
-int IsBlacklisted(const wchar_t* cardid) {
+BlacklistAnswer LookUpBlacklist(const wchar_t* cardid, int waitMs) {
   Database db;
-  if (Open(db) != SQLITE_OK) return 0;
+  if (OpenCardDatabase(db, waitMs) != SQLITE_OK) return BlacklistAnswer::kUnknown;
   Statement select;
-  if (Prepare(db, kSelectBlacklisted, select) != SQLITE_OK) return 0;
+  if (Prepare(db, kSelectBlacklisted, select) != SQLITE_OK) return BlacklistAnswer::kUnknown;
   sqlite3_bind_text16(select.get(), 1, cardid, -1, SQLITE_STATIC);
-  return sqlite3_step(select.get()) == SQLITE_ROW ? 1 : 0;
+  switch (sqlite3_step(select.get())) {
+    case SQLITE_ROW:
+      return BlacklistAnswer::kListed;
+    case SQLITE_DONE:
+      return BlacklistAnswer::kNotListed;
+    default:
+      return BlacklistAnswer::kUnknown;
+  }
 }
+
+int IsBlacklisted(const wchar_t* cardid) { return LookUpBlacklist(cardid) == BlacklistAnswer::kListed ? 1 : 0; }
 
 int PurgeReadsBefore(std::uint32_t limit) {
   Database db;

@@ -15,11 +15,17 @@ struct sqlite3;
 inline constexpr int kDatabaseBusyTimeoutMs = 5000;
 
 // Opens <save folder>card2 for reading and writing; never creates it.
+// waitMs: how long each statement waits for another program's lock.
 // The SQLite result code, 0 on success.
-int OpenCardDatabase(sqlite3** handle);
+int OpenCardDatabase(sqlite3** handle, int waitMs = kDatabaseBusyTimeoutMs);
 // Stores one read at the given local time (its milliseconds are set to 0).
 // 0 when the row was inserted, else the SQLite code of the failed step.
 int StoreCardRead(const CardInfo& card, SYSTEMTIME& time);
+// What a blacklist lookup found out. kUnknown: the table could not be read
+// (busy past the wait, a missing or damaged card2), so nobody can tell
+// whether the person is listed.
+enum class BlacklistAnswer { kNotListed, kListed, kUnknown };
+BlacklistAnswer LookUpBlacklist(const wchar_t* cardid, int waitMs = kDatabaseBusyTimeoutMs);
 // 1 when the number stands in the blacklist; 0 otherwise and on any failure.
 int IsBlacklisted(const wchar_t* cardid);
 // Deletes the reads dated before limit (a date tag) and their archived

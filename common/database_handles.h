@@ -19,9 +19,9 @@ struct StatementFinalizer {
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
 // OpenCardDatabase into an owner; the SQLite result code.
-inline int OpenCardDatabase(Database& db) {
+inline int OpenCardDatabase(Database& db, int waitMs = kDatabaseBusyTimeoutMs) {
   sqlite3* raw = nullptr;
-  const int result = OpenCardDatabase(&raw);
+  const int result = OpenCardDatabase(&raw, waitMs);
   db.reset(raw);
   return result;
 }
