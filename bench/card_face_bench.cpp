@@ -47,7 +47,7 @@ int wmain(int argc, wchar_t** argv) {
   HGDIOBJ previous = SelectObject(dc, target);
   const CardInfo card = BenchSampleCard();
   const CardFaceView view{kScale, kWidth, kHeight, background, photo, true, LoadIconW(nullptr, IDI_WARNING),
-                          &card,  L"此人已被列入黑名单！"};
+                          &card,  L"此人已被列入黑名单！", false};
 
   for (int i = 0; i < 20; ++i) DrawCardFace(dc, view);
   GdiFlush();

@@ -10,6 +10,8 @@
 namespace {
 constexpr wchar_t kPhotoFileName[] = L"image.wlt";
 constexpr wchar_t kBitmapFileName[] = L"image.bmp";
+// Appended to an archived photo's path while it is being written.
+constexpr wchar_t kPartialCopyFormat[] = L"%ls.tmp%08lX";
 constexpr UINT kPhotoPathCodePage = 936;
 constexpr int kNarrowPathCapacity = 260;
 constexpr std::size_t kIdNumberLength = 18;
@@ -43,7 +45,48 @@ bool WritePhotoFile(const wchar_t* path, const std::uint8_t* photo, std::uint32_
   CloseHandle(file);
   return true;
 }
+
+// The save folder keeps image.wlt and image.bmp of the last card read, as
+// other programs expect them there; this process no longer reads them, so
+// a save folder that cannot take them costs nothing but those copies.
+void CopyToSaveFolder(const std::uint8_t* photo, std::uint32_t size, const wchar_t* decoded) {
+  wchar_t path[kPathCapacity];
+  if (FormSaveFolderPath(path, kPathCapacity, kPhotoFileName) != 0) WritePhotoFile(path, photo, size);
+  if (decoded != nullptr && FormSaveFolderPath(path, kPathCapacity, kBitmapFileName) != 0) {
+    CopyFileW(decoded, path, FALSE);
+  }
+}
+
+// The copy reaches the disk before it gets its name: a power cut leaves a
+// partial file under the temporary name, never a short photo of the day.
+bool FlushFile(const wchar_t* path) {
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool flushed = FlushFileBuffers(file) != 0;
+  CloseHandle(file);
+  return flushed;
+}
+
+void CopyUnderTemporaryName(const wchar_t* bitmap, const wchar_t* archived) {
+  wchar_t partial[kPathCapacity];
+  if (FormatChecked(partial, kPathCapacity, kPartialCopyFormat, archived, GetCurrentProcessId()) < 0) return;
+  const bool complete = CopyFileW(bitmap, partial, FALSE) && FlushFile(partial) &&
+                        MoveFileExW(partial, archived, MOVEFILE_WRITE_THROUGH);
+  if (!complete) DeleteFileW(partial);
+}
 }  // namespace
+
+int FormReadingFolderPath(wchar_t* out, int capacity, const wchar_t* name) {
+  if (capacity <= 0) return 0;
+  wchar_t temporary[kPathCapacity];
+  const DWORD length = GetTempPathW(kPathCapacity, temporary);
+  if (length == 0 || length >= kPathCapacity) return 0;
+  wchar_t folder[kPathCapacity];
+  if (FormatChecked(folder, kPathCapacity, L"%lsTarnwickRead-%lu\\", temporary, GetCurrentProcessId()) < 0) return 0;
+  if (GetFileAttributesW(folder) == INVALID_FILE_ATTRIBUTES && CreatePathFolders(folder) == 0) return 0;
+  const int formed = FormatChecked(out, static_cast<std::size_t>(capacity), L"%ls%ls", folder, name);
+  return formed > 0 ? formed : 0;
+}
 
 int FormSaveFolderPath(wchar_t* out, int capacity, const wchar_t* name) {
   if (capacity <= 0) return 0;
@@ -53,7 +96,13 @@ int FormSaveFolderPath(wchar_t* out, int capacity, const wchar_t* name) {
 
 int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind) {
   wchar_t path[kPathCapacity];
-  if (FormSaveFolderPath(path, kPathCapacity, kPhotoFileName) == 0) return kPhotoDecodeFailed;
+  wchar_t decoded[kPathCapacity];
+  if (FormReadingFolderPath(path, kPathCapacity, kPhotoFileName) == 0 ||
+      FormReadingFolderPath(decoded, kPathCapacity, kDecodedPhotoName) == 0) {
+    return kPhotoDecodeFailed;
+  }
+  // The previous card's bitmap must never pass for this card's.
+  DeleteFileW(decoded);
   if (!WritePhotoFile(path, photo, size)) return kPhotoDecodeFailed;
   char narrowPath[kNarrowPathCapacity];
   BOOL lossy = FALSE;
@@ -61,7 +110,9 @@ int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind)
       WideCharToMultiByte(kPhotoPathCodePage, 0, path, -1, narrowPath, kNarrowPathCapacity, nullptr, &lossy);
   // A path without an exact code page 936 form would name another file.
   if (converted == 0 || lossy) return kPhotoDecodeFailed;
-  return GetBmp(narrowPath, linkKind);
+  const int result = GetBmp(narrowPath, linkKind);
+  CopyToSaveFolder(photo, size, result == kPhotoDecoded ? decoded : nullptr);
+  return result;
 }
 
 const wchar_t* PhotoStatusText(int code) {
@@ -87,13 +138,13 @@ int FormArchivedPhotoPath(wchar_t* out, const SYSTEMTIME& date, const wchar_t* i
   return length > 0 ? length : 0;
 }
 
-void ArchivePhoto(const SYSTEMTIME& now, const wchar_t* idNumber) {
+void ArchivePhoto(const SYSTEMTIME& now, const wchar_t* idNumber, const wchar_t* bitmap) {
   // A number from the card becomes part of a file name only when it cannot
   // lead out of the archive.
   wchar_t archived[kPathCapacity];
   if (FormArchivedPhotoPath(archived, now, idNumber) == 0) return;
   if (!EnsureMonthFolder(archived)) return;
-  wchar_t bitmap[kPathCapacity];
-  if (FormSaveFolderPath(bitmap, kPathCapacity, kBitmapFileName) == 0) return;
-  CopyFileW(bitmap, archived, TRUE);  // the first photo of the day stays
+  // The first photo of the day stays; the rename below keeps it too.
+  if (GetFileAttributesW(archived) != INVALID_FILE_ATTRIBUTES) return;
+  CopyUnderTemporaryName(bitmap, archived);
 }

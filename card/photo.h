@@ -1,5 +1,6 @@
-// The card's photo: written to image.wlt in the save folder, decoded into
-// image.bmp by the photo decoder, and archived per month.
+// The card's photo: decoded into image.bmp by the photo decoder in a folder
+// of the reading process's own, copied as image.wlt and image.bmp into the
+// save folder for other programs, and archived per month.
 #pragma once
 
 #include <windows.h>
@@ -15,12 +16,24 @@ inline constexpr int kPhotoDecoded = 1;
 
 // Writes the photo bytes to the photo file and decodes it: 1 on success,
 // kPhotoDecodeFailed when the file cannot be created, else the decoder's result.
+// The decoded bitmap is the file FormReadingFolderPath names kDecodedPhotoName;
+// image.wlt and image.bmp in the save folder are copies for other programs.
 int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind);
+inline constexpr wchar_t kDecodedPhotoName[] = L"image.bmp";
+// name in this process's own folder for the photos it reads,
+// <temporary folder>TarnwickRead-<process id>\, which is made on first use.
+// Two programs reading into one save folder (the reader program and the
+// diagnostics tool, or two counters on one share) would otherwise decode,
+// show and archive each other's photos. Its length, or 0 when the path does
+// not fit or the folder cannot be made.
+int FormReadingFolderPath(wchar_t* out, int capacity, const wchar_t* name);
 // The text for a photo decoder result.
 const wchar_t* PhotoStatusText(int code);
-// Copies image.bmp to <save folder>YYYYMM\DD_<idNumber>.bmp, creating
-// whatever folder of that path is missing; keeps an existing copy.
-void ArchivePhoto(const SYSTEMTIME& now, const wchar_t* idNumber);
+// Copies bitmap to <save folder>YYYYMM\DD_<idNumber>.bmp, creating
+// whatever folder of that path is missing; keeps an existing copy. The copy
+// is written under a temporary name and renamed when complete, so a copy cut
+// short never stands as the day's photo.
+void ArchivePhoto(const SYSTEMTIME& now, const wchar_t* idNumber, const wchar_t* bitmap);
 // A citizen number that may be part of a file name: 17 ASCII digits and a
 // last digit or X.
 bool IsArchivableIdNumber(const wchar_t* idNumber);

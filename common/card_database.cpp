@@ -13,6 +13,10 @@
 
 namespace {
 constexpr wchar_t kInsertRead[] = L"insert into cardinfo values (?,?,?,?,?, ?,?,?,?,?, ?,?);";
+constexpr wchar_t kSelectEqualRead[] =
+    L"select 1 from cardinfo where cardname=?1 and sex=?2 and nation=?3 and birth=?4 and address=?5 and "
+    L"cardid=?6 and authority=?7 and validfrom=?8 and validto=?9 and readtime=?10 and newaddress=?11 and "
+    L"datetag=?12 limit 1;";
 constexpr wchar_t kSelectBlacklisted[] = L"select reason from blacklist where cardid=?;";
 constexpr wchar_t kDeletePurged[] = L"delete from cardinfo where datetag<?;";
 // A month of reads touches pages all over the name and number indices; a
@@ -38,6 +42,24 @@ template <std::size_t N>
 void BindField(sqlite3_stmt* statement, int index, const wchar_t (&field)[N]) {
   const std::size_t units = wcsnlen(field, N);
   sqlite3_bind_text16(statement, index, field, static_cast<int>(units * sizeof(wchar_t)), SQLITE_STATIC);
+}
+
+// Binds the twelve columns in their order, as the insert and the search
+// for an equal row both take them.
+void BindStoredRead(sqlite3_stmt* s, const StoredRead& read) {
+  const CardInfo& card = read.card;
+  BindField(s, 1, card.name);
+  BindField(s, 2, card.sex);
+  BindField(s, 3, card.nation);
+  BindField(s, 4, card.birth);
+  BindField(s, 5, card.address);
+  BindField(s, 6, card.idNumber);
+  BindField(s, 7, card.authority);
+  BindField(s, 8, card.validFrom);
+  BindField(s, 9, card.validTo);
+  sqlite3_bind_int64(s, 10, read.readtime);
+  BindField(s, 11, card.newAddress);
+  sqlite3_bind_int(s, 12, static_cast<int>(read.datetag));
 }
 
 int DoneIsSuccess(int result) { return result == SQLITE_DONE ? SQLITE_OK : result; }
@@ -175,29 +197,33 @@ int OpenCardDatabase(sqlite3** handle, int waitMs) {
   return result;
 }
 
-int StoreCardRead(const CardInfo& card, SYSTEMTIME& time) {
-  Database db;
-  if (const int opened = Open(db); opened != SQLITE_OK) return opened;
+StoredRead MakeStoredRead(const CardInfo& card, SYSTEMTIME& time) {
   time.wMilliseconds = 0;
-  const std::int64_t readtime = FileTimeTicks(time);
-  const std::uint32_t datetag = DateTag(time);
+  return {card, FileTimeTicks(time), DateTag(time)};
+}
 
+int InsertStoredRead(const StoredRead& read, int waitMs) {
+  Database db;
+  if (const int opened = OpenCardDatabase(db, waitMs); opened != SQLITE_OK) return opened;
   Statement insert;
   if (const int prepared = Prepare(db, kInsertRead, insert); prepared != SQLITE_OK) return prepared;
-  sqlite3_stmt* s = insert.get();
-  BindField(s, 1, card.name);
-  BindField(s, 2, card.sex);
-  BindField(s, 3, card.nation);
-  BindField(s, 4, card.birth);
-  BindField(s, 5, card.address);
-  BindField(s, 6, card.idNumber);
-  BindField(s, 7, card.authority);
-  BindField(s, 8, card.validFrom);
-  BindField(s, 9, card.validTo);
-  sqlite3_bind_int64(s, 10, readtime);
-  BindField(s, 11, card.newAddress);
-  sqlite3_bind_int(s, 12, static_cast<int>(datetag));
-  return DoneIsSuccess(sqlite3_step(s));
+  BindStoredRead(insert.get(), read);
+  return DoneIsSuccess(sqlite3_step(insert.get()));
+}
+
+int HasStoredRead(const StoredRead& read, int waitMs) {
+  Database db;
+  if (const int opened = OpenCardDatabase(db, waitMs); opened != SQLITE_OK) return -opened;
+  Statement select;
+  if (const int prepared = Prepare(db, kSelectEqualRead, select); prepared != SQLITE_OK) return -prepared;
+  BindStoredRead(select.get(), read);
+  const int stepped = sqlite3_step(select.get());
+  if (stepped == SQLITE_ROW) return 1;
+  return stepped == SQLITE_DONE ? 0 : -stepped;
+}
+
+int StoreCardRead(const CardInfo& card, SYSTEMTIME& time, int waitMs) {
+  return InsertStoredRead(MakeStoredRead(card, time), waitMs);
 }
 
 BlacklistAnswer LookUpBlacklist(const wchar_t* cardid, int waitMs) {

@@ -20,7 +20,21 @@ inline constexpr int kDatabaseBusyTimeoutMs = 5000;
 int OpenCardDatabase(sqlite3** handle, int waitMs = kDatabaseBusyTimeoutMs);
 // Stores one read at the given local time (its milliseconds are set to 0).
 // 0 when the row was inserted, else the SQLite code of the failed step.
-int StoreCardRead(const CardInfo& card, SYSTEMTIME& time);
+int StoreCardRead(const CardInfo& card, SYSTEMTIME& time, int waitMs = kDatabaseBusyTimeoutMs);
+
+// One read as cardinfo holds it: the card and its two time columns.
+struct StoredRead {
+  CardInfo card;
+  std::int64_t readtime;
+  std::uint32_t datetag;
+};
+// The read's two time columns from its local time (milliseconds set to 0).
+StoredRead MakeStoredRead(const CardInfo& card, SYSTEMTIME& time);
+// Inserts the read's row: 0, else the SQLite code of the failed step.
+int InsertStoredRead(const StoredRead& read, int waitMs);
+// 1 when cardinfo has a row equal to read in every column, 0 when it has
+// none, else the SQLite code of the failed step (a negative value).
+int HasStoredRead(const StoredRead& read, int waitMs);
 // What a blacklist lookup found out. kUnknown: the table could not be read
 // (busy past the wait, a missing or damaged card2), so nobody can tell
 // whether the person is listed.

@@ -105,7 +105,7 @@ void CIDCardDlg::CreateToolBar() {
 LRESULT CIDCardDlg::OnPaint(WPARAM, LPARAM) {
   CPaintDC dc(m_hWnd);
   const CardFaceView view{kScale,        m_nWidth,    m_nHeight, m_hBackground, m_hPhoto,
-                          m_bBlacklisted, m_hAlarmIcon, &m_row,    L""};
+                          m_bBlacklisted, m_hAlarmIcon, &m_row,    L"", false};
   DrawCardFace(dc, view);
   return 0;
 }

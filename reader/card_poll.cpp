@@ -8,6 +8,8 @@
 #include "card/photo.h"
 #include "common/card_database.h"
 #include "common/reader_settings.h"
+#include "reader/blacklist_rechecks.h"
+#include "reader/read_store.h"
 #include "reader/reader_commands.h"
 #include "reader/usb_transport.h"
 
@@ -16,17 +18,32 @@ constexpr DWORD kBeepFrequencyHz = 2000;
 constexpr DWORD kBeepDurationMs = 200;
 // Below this a find-card status is a failure of the link itself.
 constexpr int kLinkFailureLimit = 10;
+// The blacklist is asked before the card is shown, so that the verdict
+// follows the card at once; a lock held longer than this is not waited
+// out: the window says the check failed and the loop asks again.
+constexpr int kLookupWaitMs = 1000;
+// While earlier reads wait for their check, card2 is known to be in
+// trouble: new lookups and the rechecks only try briefly.
+constexpr int kRecheckWaitMs = 100;
+// The shared read's photo, in this process's own folder.
+constexpr wchar_t kSharedPhotoName[] = L"shared.bmp";
 
-// What the thread and the window share. The card is only ever touched
-// under the lock, so a window that answers late never sees half a card.
+// What the thread and the window share. The read (card, number and photo)
+// is only ever touched under the lock, so a window that answers late never
+// sees half a read or one read's text with another's photo.
 struct SharedState {
   std::mutex lock;
   CardInfo card{};
+  unsigned sequence = 0;
   HANDLE handshake = nullptr;
   RECT statusRect{};
   std::atomic<int> running{0};
   // The one-time radio set-up outlives the threads of a process.
   std::atomic<bool> firstConnectDone{false};
+  // Read numbers and the rechecks outlive a thread too: the configuration
+  // dialog restarts the loop, and a pending check must not be forgotten.
+  unsigned lastSequence = 0;
+  BlacklistRechecks rechecks;
 };
 
 SharedState& Shared() {
@@ -71,6 +88,7 @@ class CardPoller {
  private:
   void RunPass() {
     ReportStatusIfChanged();
+    RetryWhatFailedBefore();
     Sleep(settings_.period);
     if (!connected_ && !Connect()) return;
     status_ = FindCard(link_);
@@ -95,6 +113,98 @@ class CardPoller {
     lastReported_ = status_;
     if (status_ == kStatusSuccess) return;
     PostMessageW(window_, WM_CARD_STATUS, kStatusChanged, status_);
+    InvalidateStatusStrip();
+  }
+
+  void Notify(UINT message, WPARAM wParam, LPARAM lParam = 0) {
+    PostMessageW(window_, message, wParam, lParam);
+    InvalidateRect(window_, nullptr, TRUE);
+  }
+
+  // Waits until the window has taken the read just announced. A take that
+  // came after an earlier wait timed out left the event set, so it is
+  // cleared before the announcement; a stop signalled just before the
+  // clearing still shows in the run flag.
+  void WaitForTake() {
+    if (Shared().running.load() != 0) WaitForSingleObject(handshake_, kHandshakeTimeoutMs);
+  }
+
+  // The read's photo is copied beside the card under the lock, so that the
+  // window takes both or neither.
+  void Publish(const CardInfo& card, unsigned sequence, const wchar_t* photo) {
+    wchar_t shared[kPathCapacity];
+    const bool photoPath = FormReadingFolderPath(shared, kPathCapacity, kSharedPhotoName) != 0;
+    std::lock_guard guard(Shared().lock);
+    Shared().card = card;
+    Shared().sequence = sequence;
+    if (photo != nullptr && photoPath && !CopyFileW(photo, shared, FALSE)) DeleteFileW(shared);
+  }
+
+  void ReadFoundCard() {
+    lastReported_ = kStatusSuccess;
+    Notify(WM_CARD_STATUS, kCardFound);
+    CardInfo card;
+    status_ = ReadCard(link_, card);
+    // A failed read is never published: its text would go with no photo,
+    // or with the photo of the card before.
+    if (status_ != kStatusSuccess) return;
+
+    wchar_t photo[kPathCapacity];
+    if (FormReadingFolderPath(photo, kPathCapacity, kDecodedPhotoName) == 0) photo[0] = L'\0';
+    const unsigned sequence = ++Shared().lastSequence;
+    const BlacklistAnswer answer = LookUpBlacklist(card.idNumber, LookupWaitMs());
+    Publish(card, sequence, photo);
+    ResetEvent(handshake_);
+    Notify(WM_CARD_READ, sequence);
+    ReportBlacklistAnswer(answer, sequence, card.idNumber);
+    WaitForTake();
+    lastReported_ = kStatusSuccess;
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (settings_.readAppend != 0 && ReadNewAddress(link_, card) == kStatusSuccess) {
+      Publish(card, sequence, nullptr);
+      ResetEvent(handshake_);
+      Notify(WM_CARD_STATUS, kNewAddressAdded, static_cast<LPARAM>(sequence));
+      WaitForTake();
+    }
+    if (settings_.autoSave != 0) {
+      if (!store_.Store(card, now, photo)) status_ = kStatusNotStored;
+      ReportWaitingIfChanged();
+    }
+    if (settings_.sound != 0) g_readBeep();
+  }
+
+  int LookupWaitMs() const { return Shared().rechecks.Empty() ? kLookupWaitMs : kRecheckWaitMs; }
+
+  void ReportBlacklistAnswer(BlacklistAnswer answer, unsigned sequence, const wchar_t* idNumber) {
+    if (answer == BlacklistAnswer::kListed) {
+      Notify(WM_CARD_STATUS, kBlacklistHit, static_cast<LPARAM>(sequence));
+    } else if (answer == BlacklistAnswer::kUnknown) {
+      Shared().rechecks.Add(sequence, idNumber);
+      Notify(WM_CARD_STATUS, kBlacklistUnchecked, static_cast<LPARAM>(sequence));
+    }
+  }
+
+  // Checks and stores that failed in earlier passes are tried again at the
+  // start of each pass; both cost nothing while nothing waits.
+  void RetryWhatFailedBefore() {
+    if (!Shared().rechecks.Empty()) {
+      for (const unsigned listed : Shared().rechecks.AskAgain(kRecheckWaitMs)) {
+        Notify(WM_CARD_STATUS, kBlacklistHit, static_cast<LPARAM>(listed));
+      }
+    }
+    store_.StoreWaiting();
+    ReportWaitingIfChanged();
+  }
+
+  void ReportWaitingIfChanged() {
+    if (store_.Waiting() == waitingReported_) return;
+    waitingReported_ = store_.Waiting();
+    PostMessageW(window_, WM_CARD_STATUS, kReadsWaiting, waitingReported_);
+    InvalidateStatusStrip();
+  }
+
+  void InvalidateStatusStrip() {
     RECT strip;
     {
       std::lock_guard guard(Shared().lock);
@@ -103,57 +213,15 @@ class CardPoller {
     InvalidateRect(window_, &strip, TRUE);
   }
 
-  void Notify(UINT message, WPARAM kind) {
-    PostMessageW(window_, message, kind, 0);
-    InvalidateRect(window_, nullptr, TRUE);
-  }
-
-  // Posts a card message and waits until the window has taken the card.
-  // A take that came after an earlier wait timed out left the event set,
-  // so it is cleared first; a stop signalled just before the clearing
-  // still shows in the run flag.
-  void NotifyAndWait(UINT message, WPARAM kind) {
-    ResetEvent(handshake_);
-    Notify(message, kind);
-    if (Shared().running.load() != 0) WaitForSingleObject(handshake_, kHandshakeTimeoutMs);
-  }
-
-  void Publish(const CardInfo& card) {
-    std::lock_guard guard(Shared().lock);
-    Shared().card = card;
-  }
-
-  void ReadFoundCard() {
-    lastReported_ = kStatusSuccess;
-    Notify(WM_CARD_STATUS, kCardFound);
-    CardInfo card;
-    status_ = ReadCard(link_, card);
-    Publish(card);
-    if (status_ != kStatusSuccess) return;
-
-    NotifyAndWait(WM_CARD_READ, 0);
-    lastReported_ = kStatusSuccess;
-    SYSTEMTIME now;
-    GetLocalTime(&now);
-    if (IsBlacklisted(card.idNumber) == 1) Notify(WM_CARD_STATUS, kBlacklistHit);
-    if (settings_.readAppend != 0 && ReadNewAddress(link_, card) == kStatusSuccess) {
-      Publish(card);
-      NotifyAndWait(WM_CARD_STATUS, kNewAddressAdded);
-    }
-    if (settings_.autoSave != 0) {
-      if (StoreCardRead(card, now) != 0) status_ = kStatusNotStored;
-      ArchivePhoto(now, card.idNumber);
-    }
-    if (settings_.sound != 0) g_readBeep();
-  }
-
   HWND window_;
   HANDLE handshake_;
   PollSettings settings_;
   ReaderLink link_{kPollingLinkCapacity};
+  ReadStore store_;
   bool connected_ = false;
   int status_ = 0;
   int lastReported_ = 0;
+  int waitingReported_ = 0;
 };
 }  // namespace
 
@@ -190,6 +258,19 @@ void TakeCardInfo(CardInfo& destination) {
     destination = Shared().card;
   }
   SignalHandshake();
+}
+
+bool TakeCardRead(unsigned sequence, CardInfo& destination, const wchar_t* photoCopy) {
+  wchar_t shared[kPathCapacity];
+  const bool photoPath = FormReadingFolderPath(shared, kPathCapacity, kSharedPhotoName) != 0;
+  {
+    std::lock_guard guard(Shared().lock);
+    if (Shared().sequence != sequence) return false;
+    destination = Shared().card;
+    if (photoCopy != nullptr && (!photoPath || !CopyFileW(shared, photoCopy, FALSE))) DeleteFileW(photoCopy);
+  }
+  SignalHandshake();
+  return true;
 }
 
 void SetReadBeep(ReadBeep beep) { g_readBeep = beep != nullptr ? beep : SpeakerBeep; }

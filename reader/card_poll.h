@@ -9,9 +9,13 @@
 
 #include "card/card_info.h"
 
-// wParam: one of CardStatusKind; lParam: the status for kStatusChanged.
+// wParam: one of CardStatusKind; lParam: the status for kStatusChanged, the
+// read's sequence number for the kinds about one read, the number of reads
+// waiting for kReadsWaiting.
 inline constexpr UINT WM_CARD_STATUS = WM_APP;
-// The shared card and the photo bitmap are complete.
+// The shared card and the photo bitmap are complete; wParam: the read's
+// sequence number. Every read gets a new one, so a window that answers
+// late can tell an announcement of an older read from the shared one.
 inline constexpr UINT WM_CARD_READ = WM_APP + 1;
 
 enum CardStatusKind : WPARAM {
@@ -19,6 +23,12 @@ enum CardStatusKind : WPARAM {
   kCardFound = 1,
   kBlacklistHit = 2,
   kNewAddressAdded = 3,
+  // The blacklist could not be read for the read: nobody can tell yet
+  // whether the person is listed. The loop asks again for a while and sends
+  // kBlacklistHit for the read when the answer comes and it is a hit.
+  kBlacklistUnchecked = 4,
+  // The number of reads that could not be stored yet changed.
+  kReadsWaiting = 5,
 };
 
 // The status of a pass whose read was not stored.
@@ -32,6 +42,12 @@ DWORD WINAPI CardPollThread(LPVOID window);
 void SetPollRunning(int run);
 // Copies the shared card into destination and tells the thread it was taken.
 void TakeCardInfo(CardInfo& destination);
+// Copies the shared read into destination when it is the read numbered
+// sequence, and its photo to the file photoCopy (deleted when the read has
+// none; null: no photo wanted), then tells the thread it was taken. False,
+// with nothing copied, when the shared read is a newer one: the message
+// that announced sequence came too late and is to be dropped.
+bool TakeCardRead(unsigned sequence, CardInfo& destination, const wchar_t* photoCopy);
 // The status strip in client coordinates, invalidated for status reports.
 void SetStatusRect(const RECT& rectangle);
 

@@ -12,6 +12,8 @@ constexpr COLORREF kTitleColour = RGB(0, 0, 0);
 constexpr COLORREF kLabelColour = RGB(64, 64, 192);
 constexpr COLORREF kValueColour = RGB(0, 0, 0);
 constexpr COLORREF kStatusColour = RGB(192, 64, 192);
+// The red of the alarm icon, for a status the clerk must not miss.
+constexpr COLORREF kWarningColour = RGB(224, 0, 0);
 constexpr COLORREF kFrameLight = RGB(192, 192, 192);
 constexpr COLORREF kFrameDark = RGB(128, 128, 128);
 // Distances from the client area's bottom edge, in pixels at every scale.
@@ -156,7 +158,7 @@ void DrawFields(HDC dc, const CardFaceView& view) {
   for (const TextAt& label : kLabels) DrawAt(dc, label.text, label.x * s, label.y * s);
   SetTextColor(dc, kValueColour);
   if (view.card != nullptr) DrawValues(dc, *view.card, s);
-  SetTextColor(dc, kStatusColour);
+  SetTextColor(dc, view.statusWarning ? kWarningColour : kStatusColour);
   DrawStatus(dc, view);
 }
 

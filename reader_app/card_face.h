@@ -19,6 +19,7 @@ struct CardFaceView {
   HICON alarmIcon;
   const CardInfo* card;
   const wchar_t* status;
+  bool statusWarning;  // the status drawn in the alarm's colour
 };
 
 // Draws everything, whatever part of the device context is due; the

@@ -33,11 +33,6 @@ LastCardPhoto::~LastCardPhoto() {
   DeleteFileW(m_printed);
 }
 
-void LastCardPhoto::Keep(const wchar_t* imagePath) {
-  if (m_kept[0] == L'\0') return;
-  if (imagePath[0] == L'\0' || !CopyFileW(imagePath, m_kept, FALSE)) DeleteFileW(m_kept);
-}
-
 const wchar_t* LastCardPhoto::PrintCopy() {
   if (m_printed[0] == L'\0' || !CopyFileW(m_kept, m_printed, FALSE)) return L"";
   return m_printed;

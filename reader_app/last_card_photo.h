@@ -14,9 +14,10 @@ class LastCardPhoto {
   LastCardPhoto(const LastCardPhoto&) = delete;
   LastCardPhoto& operator=(const LastCardPhoto&) = delete;
 
-  // Replaces the kept photo by a copy of imagePath; when that fails (no
-  // photo was decoded), the last card has no photo rather than an older one.
-  void Keep(const wchar_t* imagePath);
+  // The file that holds the last card's photo, for the taking of a read to
+  // replace (or delete, when the read has none); null when no such file
+  // could be named.
+  const wchar_t* KeptPath() const { return m_kept[0] != L'\0' ? m_kept : nullptr; }
   // A copy of the kept photo that no read replaces while the printer dialog
   // is open, or an empty path when there is no photo. Valid until
   // ReleasePrintCopy.

@@ -8,7 +8,9 @@
 #include <iterator>
 
 #include "card/photo.h"
+#include "common/blacklist_texts.h"
 #include "common/card_face_text.h"
+#include "common/checked_format.h"
 #include "common/print_job.h"
 #include "common/reader_settings.h"
 #include "framework/application.h"
@@ -27,6 +29,10 @@ namespace {
 constexpr int kRegionCorner = 50;
 // Port 0 scans every serial port, so no one port can be named.
 constexpr wchar_t kScanFailedText[] = L"扫描串口未找到读卡器";
+constexpr wchar_t kPlaceCardText[] = L"请放卡...";
+constexpr wchar_t kBlacklistHitText[] = L"此人已被列入黑名单！";
+constexpr wchar_t kEarlierReadListedFormat[] = L"先前读取的%ls已被列入黑名单！";
+constexpr wchar_t kReadsWaitingFormat[] = L"有 %d 条记录待保存";
 // The toolbar's place, measured from the client area's bottom-right corner.
 constexpr int kToolBarRightGap = 50;
 constexpr int kToolBarWidth = 234;
@@ -150,7 +156,7 @@ void CTarnwickDlg::LoadBackground() {
 LRESULT CTarnwickDlg::OnPaint(WPARAM, LPARAM) {
   CPaintDC dc(m_hWnd);
   const CardFaceView view{m_nScale,      m_nClientWidth, m_nClientHeight, m_hBackground, m_hPhoto,
-                          m_bAlarm == 1, m_hAlarmIcon,   &m_cardShown,    m_szStatus};
+                          m_bAlarm == 1, m_hAlarmIcon,   &m_cardShown,    m_szStatus,      m_bWarning == 1};
   DrawCardFace(dc, view);
   return 0;
 }
@@ -191,8 +197,9 @@ LRESULT CTarnwickDlg::OnTimer(WPARAM timer, LPARAM) {
     ShowWindow(m_hWnd, SW_MINIMIZE);
   } else if (timer == kClearTimer) {
     ClearShownCard();
-    if (m_bReaderReady == 1) SetStatus(L"请放卡...");
     m_bAlarm = 0;
+    m_bWarning = 0;
+    if (m_bReaderReady == 1) ShowReadyPrompt();
     InvalidateRect(m_hWnd, nullptr, TRUE);
   } else {
     return 0;
@@ -226,13 +233,19 @@ LRESULT CTarnwickDlg::OnCardStatus(WPARAM kind, LPARAM code) {
       ClearShownCard();
       SetStatus(L"正在读卡...");
       m_bAlarm = 0;
+      m_bWarning = 0;
       break;
     case kBlacklistHit:
-      SetStatus(L"此人已被列入黑名单！");
-      m_bAlarm = 1;
+      ShowBlacklistHit(static_cast<unsigned>(code));
       break;
     case kNewAddressAdded:
-      TakeCardInfo(m_cardShown);
+      if (static_cast<unsigned>(code) == m_nShownRead) TakeCardRead(m_nShownRead, m_cardShown, nullptr);
+      break;
+    case kBlacklistUnchecked:
+      ShowBlacklistUnchecked(static_cast<unsigned>(code));
+      break;
+    case kReadsWaiting:
+      ShowReadsWaiting(static_cast<int>(code));
       break;
     default:
       ShowLoopStatus(static_cast<int>(code));
@@ -256,7 +269,7 @@ void CTarnwickDlg::ShowLoopStatus(int code) {
     m_bReaderReady = 0;
   } else if (code == kStatusNoCard) {
     if (m_bReaderReady == 0) {
-      SetStatus(L"请放卡...");
+      ShowReadyPrompt();
       m_bReaderReady = 1;
     }
   } else {
@@ -264,19 +277,59 @@ void CTarnwickDlg::ShowLoopStatus(int code) {
   }
 }
 
-LRESULT CTarnwickDlg::OnCardRead(WPARAM, LPARAM) {
-  wchar_t photoPath[kPathCapacity];
-  FormSaveFolderPath(photoPath, kPathCapacity, L"image.bmp");
-  TakeCardInfo(m_cardShown);
+// The alarm goes on the face only while the face shows the read it is
+// about; an answer that comes after the face moved on names the person.
+void CTarnwickDlg::ShowBlacklistHit(unsigned sequence) {
+  if (sequence == m_nShownRead) {
+    SetStatus(kBlacklistHitText);
+    m_bAlarm = 1;
+    m_bWarning = 0;
+    return;
+  }
+  const wchar_t* name = m_recentReads.NameOf(sequence);
+  if (FormatChecked(m_szStatus, kStatusCapacity, kEarlierReadListedFormat, name != nullptr ? name : L"") < 0) {
+    SetStatus(kBlacklistHitText);
+  }
+  m_bWarning = 1;
+}
+
+void CTarnwickDlg::ShowBlacklistUnchecked(unsigned sequence) {
+  if (sequence != m_nShownRead) return;
+  SetStatus(kBlacklistUncheckedText);
+  m_bWarning = 1;
+}
+
+// A warning or the alarm stays up; the count shows once they are gone.
+void CTarnwickDlg::ShowReadsWaiting(int count) {
+  m_nReadsWaiting = count;
+  if (m_bReaderReady == 1 && m_bAlarm == 0 && m_bWarning == 0) ShowReadyPrompt();
+}
+
+void CTarnwickDlg::ShowReadyPrompt() {
+  if (m_nReadsWaiting <= 0 || FormatChecked(m_szStatus, kStatusCapacity, kReadsWaitingFormat, m_nReadsWaiting) < 0) {
+    SetStatus(kPlaceCardText);
+  }
+}
+
+// The card and its photo are taken as one read; an announcement of a read
+// that a newer one has replaced is dropped, the newer one's follows.
+LRESULT CTarnwickDlg::OnCardRead(WPARAM sequence, LPARAM) {
+  const auto read = static_cast<unsigned>(sequence);
+  CardInfo card;
+  if (!TakeCardRead(read, card, m_photoLast.KeptPath())) return 0;
+  m_cardShown = card;
+  m_nShownRead = read;
+  m_recentReads.Remember(read, card.name);
   m_hPhoto.Reset();
-  if (photoPath[0] != L'\0') m_hPhoto.LoadFromFile(photoPath);
-  RestartHideTimer();
+  if (m_photoLast.KeptPath() != nullptr) m_hPhoto.LoadFromFile(m_photoLast.KeptPath());
   RestartClearTimer();
   SetStatus(L"读卡成功！请放下一张卡...");
   m_cardLast = m_cardShown;
-  m_photoLast.Keep(photoPath);
   m_bReaderReady = 1;
   m_bAlarm = 0;
+  m_bWarning = 0;
+  if (m_bPrinting) return 0;
+  RestartHideTimer();
   ShowWindow(m_hWnd, SW_RESTORE);
   SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetForegroundWindow(m_hWnd);
@@ -326,7 +379,9 @@ void CTarnwickDlg::OnPrint() {
   KillTimer(m_hWnd, kHideTimer);
   CardFaceText text;
   FillCardFaceText(m_cardLast, text);
+  m_bPrinting = true;
   PrintCardFace(m_hWnd, text, kFaceSlotCount, m_photoLast.PrintCopy());
+  m_bPrinting = false;
   m_photoLast.ReleasePrintCopy();
   RestartHideTimer();
 }

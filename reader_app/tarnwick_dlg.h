@@ -15,6 +15,7 @@
 #include "framework/toolbar_ctrl.h"
 #include "reader/card_poll.h"
 #include "reader_app/last_card_photo.h"
+#include "reader_app/recent_reads.h"
 
 inline constexpr UINT_PTR kHideTimer = 1;
 inline constexpr UINT_PTR kClearTimer = 2;
@@ -33,6 +34,13 @@ class CTarnwickDlg : public CDialog {
   int m_bSound = 0;
   int m_bAlarm = 0;
   int m_bReaderReady = 0;
+  // The status line shows a warning (a blacklist check that failed, a late
+  // alarm for an earlier read) in the alarm's colour.
+  int m_bWarning = 0;
+  // The number of the read on the face (0 before the first), and how many
+  // reads wait to be stored.
+  unsigned m_nShownRead = 0;
+  int m_nReadsWaiting = 0;
   CIcon m_hIcon;
   CIcon m_hAlarmIcon;
   CBitmap m_hBackground;
@@ -43,6 +51,12 @@ class CTarnwickDlg : public CDialog {
   CardInfo m_cardLast{};
   // The photo printed with m_cardLast.
   LastCardPhoto m_photoLast;
+  // The last reads' numbers and names, so that an alarm that arrives after
+  // the face moved on names the person it is about.
+  RecentReads m_recentReads;
+  // The printer dialog is open: a read then neither restarts the hide
+  // timer nor brings the window forward over the dialog.
+  bool m_bPrinting = false;
   int m_nClientWidth = 0;
   int m_nClientHeight = 0;
   CRgn m_rgnWindow;
@@ -82,6 +96,11 @@ class CTarnwickDlg : public CDialog {
   void CreateToolBar();
   void LoadBackground();
   void ShowLoopStatus(int code);
+  void ShowBlacklistHit(unsigned sequence);
+  void ShowBlacklistUnchecked(unsigned sequence);
+  void ShowReadsWaiting(int count);
+  // "请放卡...", or how many reads wait to be stored while any do.
+  void ShowReadyPrompt();
   void ClearShownCard();
   void SetStatus(const wchar_t* text);
   void StartPolling();

@@ -56,7 +56,7 @@ class CardFaceTest : public testing::TestWithParam<int> {
     GdiFlush();
   }
   CardFaceView View(const wchar_t* status = L"读卡成功！请放下一张卡...") const {
-    return {s_, width_, height_, nullptr, nullptr, false, nullptr, &card_, status};
+    return {s_, width_, height_, nullptr, nullptr, false, nullptr, &card_, status, false};
   }
 
   const int mode_ = SizeModeForScale(GetParam());
