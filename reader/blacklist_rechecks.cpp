@@ -19,8 +19,8 @@ void BlacklistRechecks::Add(unsigned sequence, const wchar_t* idNumber) {
   unchecked_.push_back(read);
 }
 
-std::vector<unsigned> BlacklistRechecks::AskAgain(int waitMs) {
-  std::vector<unsigned> listed;
+std::vector<BlacklistRechecks::Answer> BlacklistRechecks::AskAgain(int waitMs) {
+  std::vector<Answer> answers;
   const ULONGLONG now = GetTickCount64();
   std::size_t answered = 0;
   for (; answered < unchecked_.size(); ++answered) {
@@ -28,8 +28,8 @@ std::vector<unsigned> BlacklistRechecks::AskAgain(int waitMs) {
     if (read.giveUpAt <= now) continue;
     const BlacklistAnswer answer = LookUpBlacklist(read.idNumber, waitMs);
     if (answer == BlacklistAnswer::kUnknown) break;
-    if (answer == BlacklistAnswer::kListed) listed.push_back(read.sequence);
+    answers.push_back({read.sequence, answer == BlacklistAnswer::kListed});
   }
   unchecked_.erase(unchecked_.begin(), unchecked_.begin() + static_cast<std::ptrdiff_t>(answered));
-  return listed;
+  return answers;
 }

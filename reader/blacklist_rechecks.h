@@ -13,10 +13,14 @@ class BlacklistRechecks {
  public:
   void Add(unsigned sequence, const wchar_t* idNumber);
   bool Empty() const { return unchecked_.empty(); }
+  struct Answer {
+    unsigned sequence;
+    bool listed;
+  };
   // Asks again for the reads still unchecked, oldest first, waiting at most
   // waitMs each; stops at the first that still cannot be checked, since the
-  // others would fail the same way. The sequence numbers of the listed ones.
-  std::vector<unsigned> AskAgain(int waitMs);
+  // others would fail the same way. The answers that came.
+  std::vector<Answer> AskAgain(int waitMs);
 
  private:
   struct Unchecked {

@@ -155,8 +155,9 @@ class CardPoller {
     const BlacklistAnswer answer = LookUpBlacklist(card.idNumber, LookupWaitMs());
     Publish(card, sequence, photo);
     ResetEvent(handshake_);
-    Notify(WM_CARD_READ, sequence);
-    ReportBlacklistAnswer(answer, sequence, card.idNumber);
+    if (answer == BlacklistAnswer::kUnknown) Shared().rechecks.Add(sequence, card.idNumber);
+    Notify(WM_CARD_READ, sequence, answer == BlacklistAnswer::kUnknown ? kBlacklistUnchecked : 0);
+    if (answer == BlacklistAnswer::kListed) Notify(WM_CARD_STATUS, kBlacklistHit, static_cast<LPARAM>(sequence));
     WaitForTake();
     lastReported_ = kStatusSuccess;
     SYSTEMTIME now;
@@ -176,23 +177,16 @@ class CardPoller {
 
   int LookupWaitMs() const { return Shared().rechecks.Empty() ? kLookupWaitMs : kRecheckWaitMs; }
 
-  void ReportBlacklistAnswer(BlacklistAnswer answer, unsigned sequence, const wchar_t* idNumber) {
-    if (answer == BlacklistAnswer::kListed) {
-      Notify(WM_CARD_STATUS, kBlacklistHit, static_cast<LPARAM>(sequence));
-    } else if (answer == BlacklistAnswer::kUnknown) {
-      Shared().rechecks.Add(sequence, idNumber);
-      Notify(WM_CARD_STATUS, kBlacklistUnchecked, static_cast<LPARAM>(sequence));
-    }
-  }
-
   // Checks and stores that failed in earlier passes are tried again at the
   // start of each pass; both cost nothing while nothing waits.
   void RetryWhatFailedBefore() {
     if (!Shared().rechecks.Empty()) {
-      for (const unsigned listed : Shared().rechecks.AskAgain(kRecheckWaitMs)) {
-        Notify(WM_CARD_STATUS, kBlacklistHit, static_cast<LPARAM>(listed));
+      for (const BlacklistRechecks::Answer& answer : Shared().rechecks.AskAgain(kRecheckWaitMs)) {
+        Notify(WM_CARD_STATUS, answer.listed ? kBlacklistHit : kBlacklistCleared, static_cast<LPARAM>(answer.sequence));
       }
     }
+    // Reads left waiting by an earlier run are announced before they go.
+    ReportWaitingIfChanged();
     store_.StoreWaiting();
     ReportWaitingIfChanged();
   }

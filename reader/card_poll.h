@@ -16,19 +16,22 @@ inline constexpr UINT WM_CARD_STATUS = WM_APP;
 // The shared card and the photo bitmap are complete; wParam: the read's
 // sequence number. Every read gets a new one, so a window that answers
 // late can tell an announcement of an older read from the shared one.
+// lParam: kBlacklistUnchecked when the blacklist could not be read for the
+// card (nobody can tell yet whether the person is listed), else 0. The
+// loop then asks again for a while and sends kBlacklistHit with the read's
+// number when the answer comes and it is a hit.
 inline constexpr UINT WM_CARD_READ = WM_APP + 1;
+inline constexpr LPARAM kBlacklistUnchecked = 1;
 
 enum CardStatusKind : WPARAM {
   kStatusChanged = 0,
   kCardFound = 1,
   kBlacklistHit = 2,
   kNewAddressAdded = 3,
-  // The blacklist could not be read for the read: nobody can tell yet
-  // whether the person is listed. The loop asks again for a while and sends
-  // kBlacklistHit for the read when the answer comes and it is a hit.
-  kBlacklistUnchecked = 4,
   // The number of reads that could not be stored yet changed.
-  kReadsWaiting = 5,
+  kReadsWaiting = 4,
+  // A read whose blacklist check had failed was checked again: not listed.
+  kBlacklistCleared = 5,
 };
 
 // The status of a pass whose read was not stored.

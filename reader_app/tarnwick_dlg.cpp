@@ -8,7 +8,7 @@
 #include <iterator>
 
 #include "card/photo.h"
-#include "common/blacklist_texts.h"
+#include "common/blacklist_alarm_text.h"
 #include "common/card_face_text.h"
 #include "common/checked_format.h"
 #include "common/print_job.h"
@@ -241,11 +241,11 @@ LRESULT CTarnwickDlg::OnCardStatus(WPARAM kind, LPARAM code) {
     case kNewAddressAdded:
       if (static_cast<unsigned>(code) == m_nShownRead) TakeCardRead(m_nShownRead, m_cardShown, nullptr);
       break;
-    case kBlacklistUnchecked:
-      ShowBlacklistUnchecked(static_cast<unsigned>(code));
-      break;
     case kReadsWaiting:
       ShowReadsWaiting(static_cast<int>(code));
+      break;
+    case kBlacklistCleared:
+      ShowBlacklistCleared(static_cast<unsigned>(code));
       break;
     default:
       ShowLoopStatus(static_cast<int>(code));
@@ -293,10 +293,15 @@ void CTarnwickDlg::ShowBlacklistHit(unsigned sequence) {
   m_bWarning = 1;
 }
 
-void CTarnwickDlg::ShowBlacklistUnchecked(unsigned sequence) {
-  if (sequence != m_nShownRead) return;
-  SetStatus(kBlacklistUncheckedText);
-  m_bWarning = 1;
+// The failed check of the read on the face was made good: not listed.
+void CTarnwickDlg::ShowBlacklistCleared(unsigned sequence) {
+  if (sequence != m_nShownRead || std::wcscmp(m_szStatus, kBlacklistCheckFailedText) != 0) return;
+  m_bWarning = 0;
+  if (m_nReadsWaiting > 0) {
+    ShowReadyPrompt();
+  } else {
+    SetStatus(L"读卡成功！请放下一张卡...");
+  }
 }
 
 // A warning or the alarm stays up; the count shows once they are gone.
@@ -313,7 +318,7 @@ void CTarnwickDlg::ShowReadyPrompt() {
 
 // The card and its photo are taken as one read; an announcement of a read
 // that a newer one has replaced is dropped, the newer one's follows.
-LRESULT CTarnwickDlg::OnCardRead(WPARAM sequence, LPARAM) {
+LRESULT CTarnwickDlg::OnCardRead(WPARAM sequence, LPARAM blacklist) {
   const auto read = static_cast<unsigned>(sequence);
   CardInfo card;
   if (!TakeCardRead(read, card, m_photoLast.KeptPath())) return 0;
@@ -323,11 +328,13 @@ LRESULT CTarnwickDlg::OnCardRead(WPARAM sequence, LPARAM) {
   m_hPhoto.Reset();
   if (m_photoLast.KeptPath() != nullptr) m_hPhoto.LoadFromFile(m_photoLast.KeptPath());
   RestartClearTimer();
-  SetStatus(L"读卡成功！请放下一张卡...");
+  // A person who could not be checked is never shown as a plain success.
+  const bool unchecked = blacklist == kBlacklistUnchecked;
+  SetStatus(unchecked ? kBlacklistCheckFailedText : L"读卡成功！请放下一张卡...");
   m_cardLast = m_cardShown;
   m_bReaderReady = 1;
   m_bAlarm = 0;
-  m_bWarning = 0;
+  m_bWarning = unchecked ? 1 : 0;
   if (m_bPrinting) return 0;
   RestartHideTimer();
   ShowWindow(m_hWnd, SW_RESTORE);

@@ -97,8 +97,8 @@ class CTarnwickDlg : public CDialog {
   void LoadBackground();
   void ShowLoopStatus(int code);
   void ShowBlacklistHit(unsigned sequence);
-  void ShowBlacklistUnchecked(unsigned sequence);
   void ShowReadsWaiting(int count);
+  void ShowBlacklistCleared(unsigned sequence);
   // "请放卡...", or how many reads wait to be stored while any do.
   void ShowReadyPrompt();
   void ClearShownCard();

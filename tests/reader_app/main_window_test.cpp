@@ -243,6 +243,37 @@ TEST_F(MainWindowTest, AReadShowsTheCardTheAlarmAndTheClearTimerBlanksIt) {
   });
 }
 
+TEST_F(MainWindowTest, WaitingReadsAFailedCheckAndALateAlarmEachSayWhatTheyAreAbout) {
+  Run([&](HWND window) {
+    SendStatus(window, kStatusChanged, 0x80);
+    SendStatus(window, kReadsWaiting, 3);
+    EXPECT_STREQ(dialog_.m_szStatus, L"有 3 条记录待保存");
+    SendMessageW(window, WM_CARD_READ, 5, kBlacklistUnchecked);
+    EXPECT_STREQ(dialog_.m_szStatus, L"黑名单核查失败，请人工核对！");
+    EXPECT_EQ(dialog_.m_bWarning, 1);
+    // The warning stays until the check is made good.
+    SendStatus(window, kReadsWaiting, 4);
+    EXPECT_STREQ(dialog_.m_szStatus, L"黑名单核查失败，请人工核对！");
+    SendStatus(window, kBlacklistCleared, 5);
+    EXPECT_STREQ(dialog_.m_szStatus, L"有 4 条记录待保存");
+    EXPECT_EQ(dialog_.m_bWarning, 0);
+    SendStatus(window, kReadsWaiting, 0);
+    EXPECT_STREQ(dialog_.m_szStatus, L"请放卡...");
+
+    // An alarm for read 5 that arrives once read 6 is on the face names
+    // the person of read 5 and leaves the face that shows read 6 unmarked.
+    wcscpy_s(FakePoll().card.name, L"林一");
+    SendMessageW(window, WM_CARD_READ, 6, 0);
+    SendStatus(window, kBlacklistHit, 5);
+    EXPECT_STREQ(dialog_.m_szStatus, L"先前读取的韩晓川已被列入黑名单！");
+    EXPECT_EQ(dialog_.m_bAlarm, 0);
+    EXPECT_EQ(dialog_.m_bWarning, 1);
+    SendStatus(window, kBlacklistHit, 6);
+    EXPECT_STREQ(dialog_.m_szStatus, L"此人已被列入黑名单！");
+    EXPECT_EQ(dialog_.m_bAlarm, 1);
+  });
+}
+
 TEST_F(MainWindowTest, ClearTimerLeavesAConnectionFailureVisible) {
   Run([&](HWND window) {
     SendMessageW(window, WM_CARD_READ, 0, 0);
