@@ -37,6 +37,9 @@ class ProgramTest(unittest.TestCase):
             db.execute("insert into blacklist values (?, 'test')", (SAMPLE_ID,))
         emulator("clear-faults")
         emulator("lift")
+        self.start_program()
+
+    def start_program(self):
         self.program = subprocess.Popen(["wine", PROGRAM], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def tearDown(self):
@@ -57,6 +60,13 @@ class ProgramTest(unittest.TestCase):
 
     def archived_photo(self):
         return archived_photo(self.app_data.settings_folder, SAMPLE_ID)
+
+    def waiting_reads(self):
+        path = self.path("waiting_reads.db")
+        if not os.path.exists(path):
+            return 0
+        with sqlite3.connect(path, timeout=5) as db:
+            return db.execute("select count(*) from waitingread").fetchone()[0]
 
     def close_program(self):
         # Like the window's close box: the program ends its dialog, joins
@@ -82,6 +92,29 @@ class ProgramTest(unittest.TestCase):
         # About when the next pass finds the card and reads it at line rate.
         time.sleep(0.25)
         self.assertEqual(self.close_program(), 0)
+
+    def test_reads_left_waiting_by_a_killed_program_are_stored_once_by_the_next_run(self):
+        self.assertTrue(wait_for(self.reader_contacted, 20))
+        # A backup program keeps everybody out of card2 for a while.
+        holder = sqlite3.connect(self.path("card2"), isolation_level=None)
+        holder.execute("begin exclusive")
+        try:
+            for waiting in (1, 2):
+                emulator("lay", SAMPLE_CARD)
+                self.assertTrue(wait_for(lambda: self.waiting_reads() == waiting, 20))
+                emulator("lift")
+            # Killed, not closed: nothing gets the chance to finish.
+            self.program.kill()
+            self.program.wait()
+        finally:
+            holder.close()
+        self.assertEqual(self.stored_ids(), [])
+        self.start_program()
+        self.assertTrue(wait_for(lambda: self.waiting_reads() == 0, 30))
+        self.assertEqual(self.stored_ids(), [SAMPLE_ID, SAMPLE_ID])
+        self.assertTrue(os.path.exists(self.archived_photo()))
+        self.assertEqual(self.close_program(), 0)
+        self.assertEqual(self.stored_ids(), [SAMPLE_ID, SAMPLE_ID], "a read was stored twice")
 
 
 if __name__ == "__main__":
