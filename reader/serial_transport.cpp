@@ -10,6 +10,7 @@ namespace {
 constexpr DWORD kPurgeAll = PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR;
 constexpr DWORD kConnectReadTimeoutMs = 3000;
 constexpr DWORD kProbeReadTimeoutMs = 2000;
+constexpr DWORD kWriteTimeoutMs = 1000;
 
 // Read, written by the polling thread and the baud-rate dialog, never at
 // the same time; atomic so that no reader ever sees a torn value.
@@ -49,27 +50,55 @@ HANDLE OpenPortDevice(int portNumber) {
   return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
-// Queues, 8N1 at the given speed with parity checking off, and read
-// time-outs of the given constant plus 1 ms per byte; writes never time out.
-// The port driver's own answers are not acted on: a port that refuses a
-// setting shows itself in the exchange that follows.
-void ConfigurePort(HANDLE port, std::uint32_t speed, QueueSizes queues, DWORD readTimeoutMs) {
-  SetupComm(port, queues.input, queues.output);
+// Every line setting the reader needs, whatever another program left on
+// the port (the driver keeps its settings between opens): 8N1 at the given
+// speed, binary, and no flow control of any kind. XON/XOFF would take the
+// bytes 0x11 and 0x13 out of the binary frames and stop the host's writes,
+// a handshake line that the reader does not drive would stall them, fNull
+// would drop every 0x00, and abort-on-error would fail all I/O after one
+// line error until the error is cleared. DTR and RTS stay on.
+void SetLineSettings(HANDLE port, std::uint32_t speed) {
   DCB dcb{};
   dcb.DCBlength = sizeof(dcb);
   GetCommState(port, &dcb);
-  dcb.fParity = FALSE;
   dcb.BaudRate = speed;
   dcb.ByteSize = 8;
+  dcb.Parity = NOPARITY;
   dcb.StopBits = ONESTOPBIT;
+  dcb.fBinary = TRUE;
+  dcb.fParity = FALSE;
+  dcb.fOutxCtsFlow = FALSE;
+  dcb.fOutxDsrFlow = FALSE;
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  dcb.fDsrSensitivity = FALSE;
+  dcb.fOutX = FALSE;
+  dcb.fInX = FALSE;
+  dcb.fErrorChar = FALSE;
+  dcb.fNull = FALSE;
+  dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  dcb.fAbortOnError = FALSE;
   SetCommState(port, &dcb);
+}
+
+// Reads give up after the given constant plus 1 ms a byte; writes after
+// 1000 ms plus 1 ms a byte, so that a line that does not take the bytes
+// ends the exchange instead of holding the polling thread for ever.
+void SetTimeouts(HANDLE port, DWORD readTimeoutMs) {
   COMMTIMEOUTS timeouts{};
   timeouts.ReadIntervalTimeout = 0;
   timeouts.ReadTotalTimeoutMultiplier = 1;
   timeouts.ReadTotalTimeoutConstant = readTimeoutMs;
-  timeouts.WriteTotalTimeoutMultiplier = 0;
-  timeouts.WriteTotalTimeoutConstant = 0;
+  timeouts.WriteTotalTimeoutMultiplier = 1;
+  timeouts.WriteTotalTimeoutConstant = kWriteTimeoutMs;
   SetCommTimeouts(port, &timeouts);
+}
+
+// The port driver's own answers are not acted on: a port that refuses a
+// setting shows itself in the exchange that follows.
+void ConfigurePort(HANDLE port, std::uint32_t speed, QueueSizes queues, DWORD readTimeoutMs) {
+  SetupComm(port, queues.input, queues.output);
+  SetLineSettings(port, speed);
+  SetTimeouts(port, readTimeoutMs);
   PurgeComm(port, kPurgeAll);
 }
 

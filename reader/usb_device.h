@@ -23,8 +23,11 @@ class UsbDeviceSystem {
   virtual std::vector<UsbDeviceInterface> ListInterfaces(bool& complete) = 0;
   // Opens a device path for control requests only; null on failure.
   virtual HANDLE Open(const std::wstring& path) = 0;
+  // One control request. A request that has not completed within timeoutMs
+  // is cancelled and fails; the call returns only once the driver is done
+  // with the buffers.
   virtual bool Control(HANDLE device, DWORD code, const void* input, DWORD inputSize, void* output,
-                       DWORD outputSize, DWORD& returned) = 0;
+                       DWORD outputSize, DWORD& returned, DWORD timeoutMs) = 0;
   virtual void Close(HANDLE device) = 0;
 };
 

@@ -1,5 +1,5 @@
 // The platform's USB device access: the SetupDi device-interface calls and
-// DeviceIoControl.
+// overlapped DeviceIoControl with a time-out.
 #include <windows.h>
 #include <initguid.h>
 #include <setupapi.h>
@@ -14,6 +14,11 @@ struct DeviceSetDeleter {
   void operator()(void* set) const { SetupDiDestroyDeviceInfoList(static_cast<HDEVINFO>(set)); }
 };
 using DeviceSet = std::unique_ptr<void, DeviceSetDeleter>;
+
+struct EventDeleter {
+  void operator()(void* event) const { CloseHandle(event); }
+};
+using EventHandle = std::unique_ptr<void, EventDeleter>;
 
 enum class FetchResult { kListed, kSkipped, kFailed };
 
@@ -63,15 +68,28 @@ class Win32UsbDeviceSystem final : public UsbDeviceSystem {
     return found;
   }
 
+  // Overlapped, so that a request the driver never completes can be
+  // given up.
   HANDLE Open(const std::wstring& path) override {
-    HANDLE device = CreateFileW(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE device = CreateFileW(path.c_str(), 0, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     return device == INVALID_HANDLE_VALUE ? nullptr : device;
   }
 
   bool Control(HANDLE device, DWORD code, const void* input, DWORD inputSize, void* output, DWORD outputSize,
-               DWORD& returned) override {
+               DWORD& returned, DWORD timeoutMs) override {
     returned = 0;
-    return DeviceIoControl(device, code, const_cast<void*>(input), inputSize, output, outputSize, &returned, nullptr) != 0;
+    EventHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!done) return false;
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = done.get();
+    if (!DeviceIoControl(device, code, const_cast<void*>(input), inputSize, output, outputSize, nullptr, &overlapped) &&
+        GetLastError() != ERROR_IO_PENDING) {
+      return false;
+    }
+    if (WaitForSingleObject(done.get(), timeoutMs) != WAIT_OBJECT_0) CancelIoEx(device, &overlapped);
+    // Waits for a cancelled request too: until it completes, the driver
+    // may still write into output and overlapped.
+    return GetOverlappedResult(device, &overlapped, &returned, TRUE) != 0;
   }
 
   void Close(HANDLE device) override { CloseHandle(device); }

@@ -5,17 +5,22 @@
 #include "reader/usb_device.h"
 
 namespace {
+// The driver's calls may block for as long as the driver likes, so each is
+// bounded like the serial line: a send gives up after 1000 ms plus 1 ms a
+// byte, a receive after 3000 ms plus 1 ms a byte.
+constexpr DWORD kSendTimeoutMs = 1000;
+constexpr DWORD kReceiveTimeoutMs = 3000;
+
 // The driver takes the frame in two calls (head, body) and gives the
-// response in two (head, body); it has no time-out of its own.
+// response in two (head, body).
 class UsbChannel final : public FrameChannel {
  public:
   UsbChannel(UsbDeviceSystem& devices, HANDLE device) : devices_(devices), device_(device) {}
 
   int Send(const std::uint8_t* frame, std::uint32_t length) override {
     if (length < kFrameHeadLength) return kLinkShortTransfer;
-    DWORD returned = 0;
-    if (!devices_.Control(device_, kIoctlSendHead, frame, kFrameHeadLength, nullptr, 0, returned) ||
-        !devices_.Control(device_, kIoctlSendBody, frame + kFrameHeadLength, length - kFrameHeadLength, nullptr, 0, returned)) {
+    if (!SendPart(kIoctlSendHead, frame, kFrameHeadLength) ||
+        !SendPart(kIoctlSendBody, frame + kFrameHeadLength, length - kFrameHeadLength)) {
       return kLinkPortUnusable;
     }
     return 0;
@@ -25,11 +30,18 @@ class UsbChannel final : public FrameChannel {
     const DWORD code = headReceived_ ? kIoctlReceiveBody : kIoctlReceiveHead;
     headReceived_ = true;
     DWORD returned = 0;
-    if (!devices_.Control(device_, code, nullptr, 0, into, count, returned)) return kLinkPortUnusable;
+    if (!devices_.Control(device_, code, nullptr, 0, into, count, returned, kReceiveTimeoutMs + count)) {
+      return kLinkPortUnusable;
+    }
     return returned != count ? kLinkShortTransfer : 0;
   }
 
  private:
+  bool SendPart(DWORD code, const std::uint8_t* part, std::uint32_t length) {
+    DWORD returned = 0;
+    return devices_.Control(device_, code, part, length, nullptr, 0, returned, kSendTimeoutMs + length);
+  }
+
   UsbDeviceSystem& devices_;
   HANDLE device_;
   bool headReceived_ = false;

@@ -5,6 +5,17 @@
 
 #include "reader/usb_transport.h"
 
+FakeUsbDevices::FakeUsbDevices()
+    : hangStarted_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+  InstallUsbDeviceSystem(this);
+}
+
+FakeUsbDevices::~FakeUsbDevices() {
+  InstallUsbDeviceSystem(nullptr);
+  CloseHandle(release_);
+  CloseHandle(hangStarted_);
+}
+
 std::vector<UsbDeviceInterface> FakeUsbDevices::ListInterfaces(bool& complete) {
   complete = listingComplete;
   std::vector<UsbDeviceInterface> listed;
@@ -23,9 +34,15 @@ HANDLE FakeUsbDevices::Open(const std::wstring& path) {
 void FakeUsbDevices::Close(HANDLE) { --openHandles; }
 
 bool FakeUsbDevices::Control(HANDLE, DWORD code, const void* input, DWORD inputSize, void* output, DWORD outputSize,
-                             DWORD& returned) {
+                             DWORD& returned, DWORD timeoutMs) {
   returned = 0;
+  timeouts[code] = timeoutMs;
   if (failingCodes.count(code) != 0) return false;
+  if (hangingCodes.count(code) != 0) {
+    SetEvent(hangStarted_);
+    WaitForSingleObject(release_, timeoutMs);
+    return false;
+  }
   const auto* in = static_cast<const std::uint8_t*>(input);
   switch (code) {
     case kIoctlSendHead:

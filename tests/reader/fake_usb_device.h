@@ -1,8 +1,10 @@
 // A reader driver stand-in for the USB seam: devices with their setup
-// class, scripted response frames, and a record of what was opened and sent.
+// class, scripted response frames, control calls that hang, and a record of
+// what was opened and sent.
 #pragma once
 
 #include <deque>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,13 +19,18 @@ class FakeUsbDevices final : public UsbDeviceSystem {
     bool opens = true;
   };
 
-  FakeUsbDevices() { InstallUsbDeviceSystem(this); }
-  ~FakeUsbDevices() override { InstallUsbDeviceSystem(nullptr); }
+  FakeUsbDevices();
+  ~FakeUsbDevices() override;
+  FakeUsbDevices(const FakeUsbDevices&) = delete;
+  FakeUsbDevices& operator=(const FakeUsbDevices&) = delete;
 
   std::vector<UsbDeviceInterface> ListInterfaces(bool& complete) override;
   HANDLE Open(const std::wstring& path) override;
+  // A hanging call blocks until its time-out runs out and then fails, as
+  // the platform's cancelled request does; ReleaseHangingCalls ends it
+  // early, for a test whose call was given no bound.
   bool Control(HANDLE device, DWORD code, const void* input, DWORD inputSize, void* output, DWORD outputSize,
-               DWORD& returned) override;
+               DWORD& returned, DWORD timeoutMs) override;
   void Close(HANDLE device) override;
 
   // Queues a response: the bytes the driver hands out for the next frame.
@@ -33,11 +40,19 @@ class FakeUsbDevices final : public UsbDeviceSystem {
   std::vector<Device> devices;
   bool listingComplete = true;
   std::set<DWORD> failingCodes;          // control calls that fail
+  std::set<DWORD> hangingCodes;          // control calls the driver never completes
   std::vector<std::wstring> openedPaths;  // in order
   std::vector<std::vector<std::uint8_t>> sentFrames;
+  std::map<DWORD, DWORD> timeouts;       // the last time-out each control code was given
   int openHandles = 0;
 
+  // Set once a hanging call has started.
+  HANDLE HangStarted() const { return hangStarted_; }
+  void ReleaseHangingCalls() { SetEvent(release_); }
+
  private:
+  HANDLE hangStarted_;
+  HANDLE release_;
   std::deque<std::vector<std::uint8_t>> responses;
   std::vector<std::uint8_t> sending_;
   std::vector<std::uint8_t> receiving_;

@@ -7,9 +7,11 @@
 
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
+#include "reader/reader_commands.h"
 #include "reader/serial_transport.h"
 #include "support/app_data_folder.h"
 #include "support/emulator_control.h"
+#include "support/temp_folder.h"
 #include "tools/hex_text.h"
 
 namespace {
@@ -167,6 +169,66 @@ TEST_F(SerialLinkTest, ProbeFindsTheReadersSpeed) {
   speed = 1;
   EXPECT_EQ(ProbeBaudRate(kNoSuchPort, speed), kLinkPortUnusable);
   EXPECT_EQ(speed, 0u);
+}
+
+// What another program may leave on a port, which the driver keeps for
+// the next program that opens it: XON/XOFF both ways, the CTS and DSR
+// handshakes with RTS and DTR driven by them, text mode, NUL stripping and
+// abort on error. False when the port would not take them.
+bool LeaveFlowControlOn(int portNumber) {
+  const std::wstring name = L"\\\\.\\COM" + std::to_wstring(portNumber);
+  HANDLE port = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (port == INVALID_HANDLE_VALUE) return false;
+  DCB dcb{};
+  dcb.DCBlength = sizeof(dcb);
+  bool set = GetCommState(port, &dcb) != 0;
+  dcb.fOutX = TRUE;
+  dcb.fInX = TRUE;
+  dcb.fOutxCtsFlow = TRUE;
+  dcb.fRtsControl = RTS_CONTROL_HANDSHAKE;
+  dcb.fOutxDsrFlow = TRUE;
+  dcb.fDtrControl = DTR_CONTROL_HANDSHAKE;
+  dcb.fDsrSensitivity = TRUE;
+  dcb.fBinary = FALSE;
+  dcb.fNull = TRUE;
+  dcb.fAbortOnError = TRUE;
+  set = set && SetCommState(port, &dcb) != 0;
+  CloseHandle(port);
+  return set;
+}
+
+TEST_F(SerialLinkTest, FlowControlLeftOnThePortIsSwitchedOffSoThatEveryByteOfACardArrives) {
+  ScopedTempFolder photoFolder;
+  ASSERT_EQ(SetSavePath(photoFolder.Path().c_str()), 1);
+  ASSERT_TRUE(LeaveFlowControlOn(port_));
+  // The card's text holds 0x11 and 0x13, which XON/XOFF would take out
+  // of the frame, and the frames carry 0x00, which NUL stripping would.
+  emulator_.Request("lay " CONTROL_BYTES_CARD);
+  ReaderLink link(kPollingLinkCapacity);
+  ASSERT_EQ(ConnectSerial(link, port_), kStatusSuccess);
+
+  // Wine keeps only some of these settings on a pseudo-terminal; every
+  // one of them reads back as the reader needs it.
+  DCB dcb{};
+  dcb.DCBlength = sizeof(dcb);
+  ASSERT_TRUE(GetCommState(link.handle, &dcb));
+  EXPECT_TRUE(dcb.fBinary);
+  EXPECT_FALSE(dcb.fOutX) << "XON/XOFF on sending";
+  EXPECT_FALSE(dcb.fInX) << "XON/XOFF on receiving";
+  EXPECT_FALSE(dcb.fOutxCtsFlow) << "CTS handshake";
+  EXPECT_FALSE(dcb.fOutxDsrFlow) << "DSR handshake";
+  EXPECT_FALSE(dcb.fDsrSensitivity);
+  EXPECT_EQ(static_cast<DWORD>(dcb.fRtsControl), static_cast<DWORD>(RTS_CONTROL_ENABLE));
+  EXPECT_EQ(static_cast<DWORD>(dcb.fDtrControl), static_cast<DWORD>(DTR_CONTROL_ENABLE));
+  EXPECT_FALSE(dcb.fNull);
+  EXPECT_FALSE(dcb.fAbortOnError);
+
+  ASSERT_EQ(FindCard(link), kStatusCardFound);
+  CardInfo card{};
+  ASSERT_EQ(ReadCard(link, card), kStatusSuccess);
+  EXPECT_STREQ(card.name, L"丑红专");
+  EXPECT_STREQ(card.address, L"南湖省青石市丑山县专桥镇溪口村7组");
+  EXPECT_STREQ(card.idNumber, L"990521198001010038");
 }
 
 class SerialBaudRateTest : public SerialLinkTest {

@@ -1,5 +1,13 @@
-// The USB transport over a stand-in for the reader's driver.
+// The USB transport over a stand-in for the reader's driver, and the
+// platform's bounded control call.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <winioctl.h>
+
+#include <atomic>
+#include <map>
+#include <string>
+#include <thread>
 
 #include "fake_usb_device.h"
 #include "reader/usb_transport.h"
@@ -108,5 +116,59 @@ TEST_F(UsbTransportTest, EachResultOfTheExchange) {
     EXPECT_EQ(link.payloadLength, c.payloadLength) << c.what;
   }
   CloseReaderLink(link);
+}
+TEST_F(UsbTransportTest, EveryDriverCallOfAnExchangeIsBounded) {
+  AddReader(L"\\\\?\\usb#reader");
+  const Bytes data(1200, 0x5A);
+  devices_.Respond(samv::BuildResponseFrame(0, 0, kStatusSuccess, data));
+  ReaderLink link(kPollingLinkCapacity);
+  link.handle = OpenUsbReader();
+  link.port = kUsbLinkPort;
+  ASSERT_EQ(SamUsbExchange(link, samv::kFindCardFrame.data(), samv::kFindCardFrame.size()), kStatusSuccess);
+  CloseReaderLink(link);
+  // No call may wait for ever, and none gives up sooner than the serial
+  // line would for the same bytes.
+  const DWORD bodyLength = static_cast<DWORD>(data.size() + 4);
+  const std::map<DWORD, DWORD> shortest = {{kIoctlSendHead, 1000 + 7},
+                                           {kIoctlSendBody, 1000 + 3},
+                                           {kIoctlReceiveHead, 3000 + 7},
+                                           {kIoctlReceiveBody, 3000 + bodyLength}};
+  ASSERT_EQ(devices_.timeouts.size(), shortest.size());
+  for (const auto& [code, timeout] : devices_.timeouts) {
+    EXPECT_NE(timeout, INFINITE) << std::hex << code;
+    EXPECT_GE(timeout, shortest.at(code)) << std::hex << code;
+  }
+}
+
+// The platform's control call with a request that never completes by
+// itself: a named pipe waiting for a client that does not come.
+TEST(UsbPlatformControlTest, ARequestThatNeverCompletesFailsAtItsTimeOut) {
+  constexpr DWORD kPipeListen = CTL_CODE(FILE_DEVICE_NAMED_PIPE, 2, METHOD_BUFFERED, FILE_ANY_ACCESS);
+  constexpr DWORD kTimeoutMs = 300;
+  const std::wstring name = L"\\\\.\\pipe\\usb-control-test-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE pipe = CreateNamedPipeW(name.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED, PIPE_TYPE_BYTE, 1, 64, 64, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  std::atomic<bool> returnedYet{false};
+  bool completed = true;
+  ULONGLONG took = 0;
+  std::thread caller([&] {
+    const ULONGLONG start = GetTickCount64();
+    DWORD returned = 0;
+    completed = CurrentUsbDeviceSystem().Control(pipe, kPipeListen, nullptr, 0, nullptr, 0, returned, kTimeoutMs);
+    took = GetTickCount64() - start;
+    returnedYet = true;
+  });
+  const ULONGLONG deadline = GetTickCount64() + kTimeoutMs + 3000;
+  while (!returnedYet && GetTickCount64() < deadline) Sleep(10);
+  const bool returnedInTime = returnedYet;
+  HANDLE client = INVALID_HANDLE_VALUE;
+  // A call that ignored its time-out ends when a client comes after all.
+  if (!returnedInTime) client = CreateFileW(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  caller.join();
+  if (client != INVALID_HANDLE_VALUE) CloseHandle(client);
+  CloseHandle(pipe);
+  EXPECT_TRUE(returnedInTime);
+  EXPECT_FALSE(completed);
+  EXPECT_GE(took + 20, kTimeoutMs);  // the tick count moves in steps of up to 16 ms
 }
 }  // namespace
