@@ -30,7 +30,8 @@ bool QueryDatabase::Execute(const std::string& sql) {
 
 void QueryDatabase::CutTo(std::size_t bytes) {
   const std::string content = ReadWholeFile(DatabasePath());
-  WriteFileBytes(DatabasePath(), std::vector<std::uint8_t>(content.begin(), content.begin() + std::min(bytes, content.size())));
+  const auto end = content.begin() + static_cast<std::ptrdiff_t>(std::min(bytes, content.size()));
+  WriteFileBytes(DatabasePath(), std::vector<std::uint8_t>(content.begin(), end));
 }
 
 ExclusiveLock::ExclusiveLock(const std::wstring& path) {
