@@ -132,7 +132,7 @@ double DeepPageMs(int offset) {
 double DetailOpenMs(HWND list) {
   const double start = NowMs();
   const CardRow row = ReadListRow(list, 0);
-  TimedCardDialog detail(row, IsBlacklisted(row.idNumber) == 1, nullptr);
+  TimedCardDialog detail(row, LookUpBlacklist(row.idNumber), nullptr);
   detail.DoModal();
   return detail.paintedAt - start;
 }

@@ -82,9 +82,9 @@ int GetReadTimeRange(sqlite3* db, std::int64_t& earliest, std::int64_t& latest) 
 
 std::int32_t CountCardReads(sqlite3* db, const QueryContext& query) {
   Statement count;
-  if (PrepareStatement(db, kCountReads, count) != SQLITE_OK) return 0;
+  if (PrepareStatement(db, kCountReads, count) != SQLITE_OK) return kCountFailed;
   BindSearch(count.get(), query);
-  if (sqlite3_step(count.get()) != SQLITE_ROW) return 0;
+  if (sqlite3_step(count.get()) != SQLITE_ROW) return kCountFailed;
   return sqlite3_column_int(count.get(), 0);
 }
 

@@ -5,9 +5,11 @@
 
 #include "card/card_info.h"
 #include "card/photo.h"
+#include "common/blacklist_alarm_text.h"
 #include "common/reader_settings.h"
 #include "framework/application.h"
 #include "framework/device_context.h"
+#include "framework/gdi_objects.h"
 #include "query_tool/card_print.h"
 #include "query_tool/resource_ids.h"
 #include "reader_app/card_face.h"
@@ -25,6 +27,29 @@ constexpr int kToolBarWidth = 78;
 constexpr int kToolBarHeight = 39;
 
 constexpr int kToolCommands[] = {ID_CARD_PRINT, ID_CARD_CLOSE};
+
+constexpr UINT_PTR kRecheckTimer = 1;
+// The failed check stands where the reader program's status line would, in
+// the card face's field font, in the red of the alarm icon.
+constexpr COLORREF kAlarmColour = RGB(220, 40, 36);
+constexpr int kNoticeX = 10 * kScale;
+constexpr int kNoticeLift = 39;
+constexpr int kNoticeFontHeight = 8 * kScale;
+
+void DrawCheckFailedNotice(HDC dc, int height) {
+  LOGFONTW face{};
+  face.lfHeight = kNoticeFontHeight;
+  face.lfWeight = FW_BOLD;
+  face.lfCharSet = GB2312_CHARSET;
+  wcscpy_s(face.lfFaceName, L"宋体");
+  CFont font;
+  if (!font.CreateFontIndirect(face)) return;
+  CSelectObject selected(dc, font);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, kAlarmColour);
+  TextOutW(dc, kNoticeX, height - kNoticeLift, kBlacklistCheckFailedText,
+           static_cast<int>(std::size(kBlacklistCheckFailedText) - 1));
+}
 
 }  // namespace
 
@@ -44,8 +69,8 @@ std::wstring RowPhotoPath(const CardRow& row) {
   return path;
 }
 
-CIDCardDlg::CIDCardDlg(const CardRow& row, bool blacklisted, HWND parent)
-    : CDialog(IDD_ID_CARD, parent), m_row(row), m_bBlacklisted(blacklisted) {
+CIDCardDlg::CIDCardDlg(const CardRow& row, BlacklistAnswer blacklist, HWND parent, BlacklistRecheck recheck)
+    : CDialog(IDD_ID_CARD, parent), m_row(row), m_blacklist(blacklist), m_recheck(recheck) {
   m_hAlarmIcon.Load(ResourceInstance(), IDI_CARD_ALARM);
 }
 
@@ -54,6 +79,7 @@ const MessageTable* CIDCardDlg::GetMessageTable() const {
       OnMessage<WM_PAINT, &CIDCardDlg::OnPaint>(),
       OnMessage<WM_LBUTTONDOWN, &CIDCardDlg::OnLButtonDown>(),
       OnMessage<WM_DESTROY, &CIDCardDlg::OnDestroy>(),
+      OnMessage<WM_TIMER, &CIDCardDlg::OnTimer>(),
       OnCommand<ID_CARD_PRINT, &CIDCardDlg::OnPrint>(),
       OnCommand<ID_CARD_CLOSE, &CIDCardDlg::OnClose>(),
   };
@@ -76,6 +102,7 @@ BOOL CIDCardDlg::OnInitDialog() {
   if (m_rgnWindow.CreateRoundRectRgn(0, 0, kWidth, kHeight, kRegionCorner, kRegionCorner)) {
     m_rgnWindow.ApplyToWindow(m_hWnd, true);
   }
+  if (m_blacklist == BlacklistAnswer::kUnknown) SetTimer(m_hWnd, kRecheckTimer, m_recheck.periodMs, nullptr);
   return TRUE;
 }
 
@@ -104,9 +131,21 @@ void CIDCardDlg::CreateToolBar() {
 
 LRESULT CIDCardDlg::OnPaint(WPARAM, LPARAM) {
   CPaintDC dc(m_hWnd);
-  const CardFaceView view{kScale,        m_nWidth,    m_nHeight, m_hBackground, m_hPhoto,
-                          m_bBlacklisted, m_hAlarmIcon, &m_row,    L"", false};
+  const bool listed = m_blacklist == BlacklistAnswer::kListed;
+  const CardFaceView view{kScale, m_nWidth, m_nHeight, m_hBackground, m_hPhoto, listed, m_hAlarmIcon, &m_row, L"", false};
   DrawCardFace(dc, view);
+  if (m_blacklist == BlacklistAnswer::kUnknown) DrawCheckFailedNotice(dc, m_nHeight);
+  return 0;
+}
+
+LRESULT CIDCardDlg::OnTimer(WPARAM timer, LPARAM) {
+  if (timer != kRecheckTimer) return 0;
+  ++m_nRechecks;
+  const BlacklistAnswer answer = LookUpBlacklist(m_row.idNumber, m_recheck.waitMs);
+  if (answer != BlacklistAnswer::kUnknown || m_nRechecks >= m_recheck.attempts) KillTimer(m_hWnd, kRecheckTimer);
+  if (answer == BlacklistAnswer::kUnknown) return 0;
+  m_blacklist = answer;
+  InvalidateRect(m_hWnd, nullptr, TRUE);
   return 0;
 }
 
@@ -116,6 +155,7 @@ LRESULT CIDCardDlg::OnLButtonDown(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CIDCardDlg::OnDestroy(WPARAM, LPARAM) {
+  KillTimer(m_hWnd, kRecheckTimer);
   m_hPhoto.Reset();
   m_hBackground.Reset();
   m_rgnWindow.Reset();

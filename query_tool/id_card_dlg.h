@@ -1,12 +1,15 @@
 // The card detail dialog: one stored read as a card face on a borderless,
 // rounded window, with its archived photo and the blacklist alarm, and a
 // toolbar to print it or close the window. Dragged by any point of its face.
+// While the blacklist cannot be read the dialog says so in the alarm's
+// colour and asks again, and raises the alarm when the answer comes.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "common/card_database.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
 #include "framework/icon.h"
@@ -21,12 +24,25 @@
 // does not fit.
 std::wstring RowPhotoPath(const CardRow& row);
 
+// How the dialog asks the blacklist while it cannot tell: each lookup waits
+// at most waitMs for another program's lock (the window waits with it), the
+// next one follows periodMs later, and after attempts of them the dialog
+// stops asking and goes on showing that the check failed.
+struct BlacklistRecheck {
+  int waitMs = 500;
+  UINT periodMs = 2000;
+  int attempts = 30;
+};
+
 class CIDCardDlg : public CDialog {
  public:
-  CIDCardDlg(const CardRow& row, bool blacklisted, HWND parent);
+  CIDCardDlg(const CardRow& row, BlacklistAnswer blacklist, HWND parent, BlacklistRecheck recheck = {});
 
   CardRow m_row{};
-  bool m_bBlacklisted = false;
+  BlacklistAnswer m_blacklist = BlacklistAnswer::kNotListed;
+  BlacklistRecheck m_recheck;
+  // Lookups made since the dialog opened.
+  int m_nRechecks = 0;
   CBitmap m_hPhoto;
   CBitmap m_hBackground;
   CIcon m_hAlarmIcon;
@@ -44,6 +60,7 @@ class CIDCardDlg : public CDialog {
   LRESULT OnPaint(WPARAM, LPARAM);
   LRESULT OnLButtonDown(WPARAM, LPARAM lParam);
   LRESULT OnDestroy(WPARAM, LPARAM);
+  LRESULT OnTimer(WPARAM timer, LPARAM);
   void OnPrint();
   void OnClose();
 

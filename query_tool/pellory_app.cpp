@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "common/card_database_check.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 #include "query_tool/pellory_dlg.h"
@@ -11,6 +12,8 @@ BOOL CPelloryApp::InitInstance() {
   if (!PrepareWorkingFolders()) return FALSE;
   LoadSettings();
   sqlite3_initialize();
+  // Without a readable card2 there is nothing to search.
+  if (!CheckCardDatabaseAtStart()) return FALSE;
   CPelloryDlg window;
   m_pMainWnd = &window;
   window.DoModal();

@@ -11,7 +11,6 @@
 #include "framework/device_context.h"
 #include "query_tool/card_query.h"
 #include "query_tool/export_command.h"
-#include "query_tool/id_card_dlg.h"
 #include "query_tool/month_range.h"
 #include "query_tool/resource_ids.h"
 
@@ -162,10 +161,12 @@ void CPelloryDlg::SetUpLayout() {
 
 void CPelloryDlg::FillMonthTree() {
   Database db;
-  if (OpenCardDatabase(db) != 0) return;
   std::int64_t earliest = 0;
   std::int64_t latest = 0;
-  GetReadTimeRange(db.get(), earliest, latest);
+  if (OpenCardDatabase(db, m_nLockWaitMs) != SQLITE_OK || GetReadTimeRange(db.get(), earliest, latest) != SQLITE_OK) {
+    ShowStatus(kMonthTreeFailedText);
+    return;
+  }
   db.reset();
   if (latest == 0) return;
   const ScopedNoRedraw quiet(m_tree.m_hWnd);
@@ -200,11 +201,12 @@ void CPelloryDlg::RunQuery() {
   m_list.DeleteAllItems();
   ReadQueryFromControls();
   m_query.offset = 0;
-  Database db;
-  if (OpenCardDatabase(db) != 0) return;
-  m_nTotal = CountCardReads(db.get(), m_query);
-  ReadPage(db.get());
-  db.reset();
+  // Paging and the export take a failed query as one without hits.
+  m_nTotal = 0;
+  if (!CountAndReadFirstPage()) {
+    ShowStatus(kQueryFailedText);
+    return;
+  }
   wchar_t status[64];
   if (m_nTotal != 0) {
     std::swprintf(status, std::size(status), L"总计：%d条记录 当前记录：1～%d", m_nTotal, m_query.rowCount);
@@ -214,14 +216,29 @@ void CPelloryDlg::RunQuery() {
   ShowStatus(status);
 }
 
-void CPelloryDlg::ReadPage(sqlite3* db) {
+bool CPelloryDlg::CountAndReadFirstPage() {
+  Database db;
+  if (OpenCardDatabase(db, m_nLockWaitMs) != SQLITE_OK) return false;
+  const std::int32_t total = CountCardReads(db.get(), m_query);
+  if (total == kCountFailed || ReadPage(db.get()) != SQLITE_OK) return false;
+  m_nTotal = total;
+  return true;
+}
+
+int CPelloryDlg::ReadPage(sqlite3* db) {
   const ScopedNoRedraw quiet(m_list.m_hWnd);
   m_list.DeleteAllItems();
   m_query.mode = kQueryOnePage;
   m_query.rowCount = 0;
   m_query.target = m_list.m_hWnd;
   CardRow row{};
-  ReadCardRows(db, AddListRow, m_query, row);
+  const int result = ReadCardRows(db, AddListRow, m_query, row);
+  // The rows before a failure are not the page, and could pass for it.
+  if (result != SQLITE_OK) {
+    m_list.DeleteAllItems();
+    m_query.rowCount = 0;
+  }
+  return result;
 }
 
 void CPelloryDlg::ShowStatus(const wchar_t* text) { SetDlgItemTextW(m_hWnd, IDC_STATUS, text); }
@@ -237,11 +254,16 @@ LRESULT CPelloryDlg::OnPageSpin(NMHDR* header) {
     offset += kPageRows;
     if (offset >= m_nTotal) return 0;
   }
+  const int shownOffset = m_query.offset;
   m_query.offset = offset;
   m_list.DeleteAllItems();
   Database db;
-  if (OpenCardDatabase(db) != 0) return 0;
-  ReadPage(db.get());
+  if (OpenCardDatabase(db, m_nLockWaitMs) != SQLITE_OK || ReadPage(db.get()) != SQLITE_OK) {
+    // The same arrow asks for the same page again.
+    m_query.offset = shownOffset;
+    ShowStatus(kQueryFailedText);
+    return 0;
+  }
   db.reset();
   wchar_t status[64];
   std::swprintf(status, std::size(status), L"总计：%d条记录 当前记录：%d～%d", m_nTotal, m_query.offset + 1,
@@ -277,12 +299,10 @@ LRESULT CPelloryDlg::OnListDoubleClick(NMHDR* header) {
 void CPelloryDlg::OpenCardDetail(int item) {
   if (item < 0) return;
   const CardRow row = ReadListRow(m_list.m_hWnd, item);
-  {
-    // Without a database there is nothing to show the read against.
-    Database db;
-    if (OpenCardDatabase(db) != 0) return;
-  }
-  CIDCardDlg detail(row, IsBlacklisted(row.idNumber) == 1, m_hWnd);
+  // The read is shown whatever the blacklist answers: a lookup that fails
+  // says so in the alarm's place, and the dialog asks again while it is open.
+  const BlacklistAnswer blacklist = LookUpBlacklist(row.idNumber, m_blacklistRecheck.waitMs);
+  CIDCardDlg detail(row, blacklist, m_hWnd, m_blacklistRecheck);
   detail.DoModal();
 }
 

@@ -1,7 +1,8 @@
 // The query window: search inputs, a tree of years and months, the result
 // list fifty rows to a page with paging through the spin control, sorting
 // by column, and the card detail dialog on a double click. It only reads
-// the card database, opening it around each user action.
+// the card database, opening it around each user action; an action that
+// cannot read it says so in the status line.
 #pragma once
 
 #include <windows.h>
@@ -10,16 +11,23 @@
 
 #include <cstdint>
 
+#include "common/card_database.h"
 #include "framework/dialog.h"
 #include "framework/icon.h"
 #include "framework/image_list.h"
 #include "framework/list_ctrl.h"
 #include "framework/tree_ctrl.h"
 #include "query_tool/card_row.h"
+#include "query_tool/id_card_dlg.h"
 #include "query_tool/list_row.h"
 #include "query_tool/resize_layout.h"
 
 struct sqlite3;
+
+// Shown in the status line when a search, a page or the month tree could
+// not be read from the database.
+inline constexpr wchar_t kQueryFailedText[] = L"无法读取数据库，查询未能完成，请稍后重试。";
+inline constexpr wchar_t kMonthTreeFailedText[] = L"无法读取数据库，月份列表未能载入。";
 
 class CPelloryDlg : public CDialog {
  public:
@@ -34,6 +42,10 @@ class CPelloryDlg : public CDialog {
   bool m_bSortAscending[kListColumns] = {};
   CListCtrl m_list;
   CTreeCtrl m_tree;
+  // How long each action waits for another program's lock on the database.
+  int m_nLockWaitMs = kDatabaseBusyTimeoutMs;
+  // How the detail dialog asks the blacklist while it cannot tell.
+  BlacklistRecheck m_blacklistRecheck;
 
  protected:
   BOOL OnInitDialog() override;
@@ -58,8 +70,12 @@ class CPelloryDlg : public CDialog {
   void FillMonthTree();
   void RunQuery();
   void ReadQueryFromControls();
-  // Reads the page at m_query.offset into the emptied list.
-  void ReadPage(sqlite3* db);
+  // Reads the page at m_query.offset into the emptied list; the SQLite
+  // result code. A page that fails part-way leaves the list empty.
+  int ReadPage(sqlite3* db);
+  // Counts the hits and reads the first page; false when the database
+  // could not be read.
+  bool CountAndReadFirstPage();
   void ShowStatus(const wchar_t* text);
   void SortByColumn(int column);
   void OpenCardDetail(int item);

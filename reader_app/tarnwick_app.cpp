@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include "common/card_database.h"
+#include "common/card_database_check.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 #include "reader_app/config_dlg.h"
@@ -16,9 +17,12 @@ BOOL CTarnwickApp::InitInstance() {
   LoadSettings();
   m_bComStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   m_bSqliteStarted = sqlite3_initialize() == SQLITE_OK;
+  // A damaged card2 is named to the user and left alone; the program goes on
+  // showing cards, and the polling loop reports what it cannot check or store.
+  const bool databaseReadable = CheckCardDatabaseAtStart();
   // A card2 from before the query tool's indices gets them here; the query
   // tool itself never writes. Searches still work (slowly) if this fails.
-  AddQueryIndexes();
+  if (databaseReadable) AddQueryIndexes();
   if (GetDialog() != 0) {
     CConfigDlg config;
     config.DoModal();

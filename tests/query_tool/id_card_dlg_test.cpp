@@ -5,7 +5,10 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "common/card_compose.h"
 #include "common/card_database.h"
@@ -16,6 +19,8 @@
 #include "query_tool/resource_ids.h"
 #include "query_window_fixture.h"
 #include "reader_app/window_fixture.h"
+#include "support/message_pump.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -46,6 +51,39 @@ ModalOutcome DoubleClickList(HWND window, POINT at, const DialogSteps& steps) {
         return INT_PTR{0};
       },
       steps, std::chrono::milliseconds(5000));
+}
+
+// Where the detail dialog shows a failed check, and the alarm icon's place.
+constexpr RECT kNoticeBand{30, 465, 370, 489};
+constexpr RECT kAlarmIconBox{507, 119, 539, 135};  // the part above the photo
+
+// Pixels of the alarm's red inside box of the window's client area, as the
+// window shows it once it has painted.
+int AlarmRedPixels(HWND window, const RECT& box) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  const int width = box.right - box.left;
+  const int height = box.bottom - box.top;
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  void* bits = nullptr;
+  HDC screen = GetDC(window);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP surface = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ previous = SelectObject(memory, surface);
+  BitBlt(memory, 0, 0, width, height, screen, box.left, box.top, SRCCOPY);
+  GdiFlush();
+  int red = 0;
+  const auto* pixels = static_cast<const std::uint32_t*>(bits);
+  for (int i = 0; pixels != nullptr && i < width * height; ++i) {
+    const std::uint32_t pixel = pixels[i];
+    const int r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+    if (r > 180 && g < 90 && b < 90) ++red;
+  }
+  SelectObject(memory, previous);
+  DeleteObject(surface);
+  DeleteDC(memory);
+  ReleaseDC(window, screen);
+  return red;
 }
 
 POINT FirstRow(HWND window) {
@@ -88,7 +126,7 @@ TEST_F(CardDetailTest, ShowsTheReadWithItsArchivedPhotoAndAlarm) {
     wchar_t title[16];
     GetWindowTextW(detail, title, 16);
     EXPECT_STREQ(title, L"身份证信息");
-    EXPECT_TRUE(dialog->m_bBlacklisted);
+    EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kListed);
     BITMAP photo{};
     ASSERT_NE(GetObjectW(dialog->m_hPhoto, sizeof(photo), &photo), 0);
     EXPECT_EQ(photo.bmWidth, 102);
@@ -113,7 +151,7 @@ TEST_F(CardDetailTest, PurgedPhotoIsNotShownAndNoAlarmWithoutListing) {
       [&](HWND detail) {
         CIDCardDlg* dialog = DetailOf(detail);
         ASSERT_NE(dialog, nullptr);
-        EXPECT_FALSE(dialog->m_bBlacklisted);
+        EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kNotListed);
         EXPECT_EQ(dialog->m_hPhoto.Get(), nullptr);
         SaveScreenshot(detail, "card-detail-no-photo");
       },
@@ -121,15 +159,77 @@ TEST_F(CardDetailTest, PurgedPhotoIsNotShownAndNoAlarmWithoutListing) {
   EXPECT_TRUE(outcome.stepsRan);
 }
 
-TEST_F(CardDetailTest, NothingOpensBesideTheRowsOrWithoutTheDatabase) {
+TEST_F(CardDetailTest, NothingOpensBesideTheRows) {
   RunModal(window_, [&](HWND window) {
     QueryYear(window, 2024);
     RECT client{};
     GetClientRect(GetDlgItem(window, IDC_RESULT_LIST), &client);
     EXPECT_FALSE(DoubleClickList(window, {client.right / 2, client.bottom - 10}, [](HWND) {}).stepsRan);
-    ASSERT_TRUE(DeleteFileW(database_.DatabasePath().c_str()));
-    EXPECT_FALSE(DoubleClickList(window, FirstRow(window), [](HWND) {}).stepsRan);
   });
+}
+
+TEST_F(CardDetailTest, ALockedBlacklistShowsTheFailedCheckUntilTheAnswerComes) {
+  ASSERT_TRUE(database_.Execute("insert into blacklist values ('99052119920314002X', 'test');"));
+  window_.m_blacklistRecheck = {20, 50, 200};
+  std::optional<ExclusiveLock> lock;
+  const ModalOutcome outcome = OpenDetail(
+      [&](HWND detail) {
+        CIDCardDlg* dialog = DetailOf(detail);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kUnknown) << "a failed check is no listing";
+        EXPECT_GT(AlarmRedPixels(detail, kNoticeBand), 0) << "the failed check is shown";
+        EXPECT_EQ(AlarmRedPixels(detail, kAlarmIconBox), 0);
+        SaveScreenshot(detail, "card-detail-check-failed");
+        lock.reset();
+        EXPECT_TRUE(PumpUntil([&] { return dialog->m_blacklist != BlacklistAnswer::kUnknown; }, 5000));
+        EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kListed);
+        EXPECT_EQ(AlarmRedPixels(detail, kNoticeBand), 0);
+        EXPECT_GT(AlarmRedPixels(detail, kAlarmIconBox), 0) << "the alarm is raised when the answer comes";
+      },
+      [&] {
+        lock.emplace(database_.DatabasePath());
+        ASSERT_TRUE(lock->Held());
+      });
+  EXPECT_TRUE(outcome.stepsRan);
+}
+
+TEST_F(CardDetailTest, ARemovedDatabaseShowsTheReadWithTheFailedCheck) {
+  ASSERT_TRUE(database_.Execute("insert into blacklist values ('99052119920314002X', 'test');"));
+  window_.m_blacklistRecheck = {20, 20, 3};
+  const ModalOutcome outcome = OpenDetail(
+      [&](HWND detail) {
+        CIDCardDlg* dialog = DetailOf(detail);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_STREQ(dialog->m_row.idNumber, L"99052119920314002X");
+        EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kUnknown);
+        // After its attempts the dialog stops asking and goes on showing
+        // the failed check.
+        EXPECT_TRUE(PumpUntil([&] { return dialog->m_nRechecks == 3; }, 5000));
+        PumpUntil([] { return false; }, 200);
+        EXPECT_EQ(dialog->m_nRechecks, 3);
+        EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kUnknown);
+        EXPECT_GT(AlarmRedPixels(detail, kNoticeBand), 0);
+      },
+      [&] { ASSERT_TRUE(DeleteFileW(database_.DatabasePath().c_str())); });
+  EXPECT_TRUE(outcome.stepsRan);
+  EXPECT_FALSE(FileExists(database_.DatabasePath())) << "the lookups never create the file";
+}
+
+TEST_F(CardDetailTest, ADamagedDatabaseShowsTheFailedCheckUntilItIsPutBack) {
+  ASSERT_TRUE(database_.Execute("insert into blacklist values ('99052119920314002X', 'test');"));
+  const std::string intact = ReadWholeFile(database_.DatabasePath());
+  window_.m_blacklistRecheck = {20, 50, 200};
+  const ModalOutcome outcome = OpenDetail(
+      [&](HWND detail) {
+        CIDCardDlg* dialog = DetailOf(detail);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kUnknown);
+        EXPECT_GT(AlarmRedPixels(detail, kNoticeBand), 0);
+        WriteFileBytes(database_.DatabasePath(), std::vector<std::uint8_t>(intact.begin(), intact.end()));
+        EXPECT_TRUE(PumpUntil([&] { return dialog->m_blacklist == BlacklistAnswer::kListed; }, 5000));
+      },
+      [&] { database_.CutTo(8 * 1024); });
+  EXPECT_TRUE(outcome.stepsRan);
 }
 
 TEST_F(CardDetailTest, PrintsTheListedReadWithSpreadNameAndBareMonthAndDay) {

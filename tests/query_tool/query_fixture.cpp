@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cwchar>
+#include <vector>
 
 #include "common/card_database.h"
 #include "common/database_handles.h"
@@ -23,6 +26,25 @@ bool QueryDatabase::Execute(const std::string& sql) {
   Database db;
   if (OpenCardDatabase(db) != SQLITE_OK) return false;
   return sqlite3_exec(db.get(), sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void QueryDatabase::CutTo(std::size_t bytes) {
+  const std::string content = ReadWholeFile(DatabasePath());
+  const auto end = content.begin() + static_cast<std::ptrdiff_t>(std::min(bytes, content.size()));
+  WriteFileBytes(DatabasePath(), std::vector<std::uint8_t>(content.begin(), end));
+}
+
+ExclusiveLock::ExclusiveLock(const std::wstring& path) {
+  held_ = sqlite3_open16(path.c_str(), &db_) == SQLITE_OK &&
+          sqlite3_exec(db_, "begin exclusive", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+void ExclusiveLock::Release() {
+  if (db_ == nullptr) return;
+  sqlite3_exec(db_, "rollback", nullptr, nullptr, nullptr);
+  sqlite3_close(db_);
+  db_ = nullptr;
+  held_ = false;
 }
 
 CardInfo NumberedCard(int n, const wchar_t* sex) {

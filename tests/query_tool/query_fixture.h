@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <string>
 
 #include "card/card_info.h"
 #include "support/temp_folder.h"
+
+struct sqlite3;
 
 class QueryDatabase {
  public:
@@ -25,9 +28,28 @@ class QueryDatabase {
   bool Store(const CardInfo& card, SYSTEMTIME time);
   // Runs SQL on the database; false when it failed.
   bool Execute(const std::string& sql);
+  // Cuts the file to its first bytes, as an interrupted copy leaves it.
+  void CutTo(std::size_t bytes);
 
  private:
   ScopedTempFolder folder_;
+};
+
+// Another program's connection holding an exclusive lock on a database,
+// which no other connection can read through, until released.
+class ExclusiveLock {
+ public:
+  explicit ExclusiveLock(const std::wstring& path);
+  ~ExclusiveLock() { Release(); }
+  ExclusiveLock(const ExclusiveLock&) = delete;
+  ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+  bool Held() const { return held_; }
+  void Release();
+
+ private:
+  sqlite3* db_ = nullptr;
+  bool held_ = false;
 };
 
 // A card whose fields all differ from each other; n makes the name and the

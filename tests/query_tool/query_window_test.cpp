@@ -54,17 +54,73 @@ TEST_F(QueryWindowTest, EmptyDatabaseGivesNoTreeAndNoHits) {
   });
 }
 
-TEST_F(QueryWindowTest, MissingDatabaseOpensEmptyAndQueryDoesNothing) {
+TEST_F(QueryWindowTest, MissingDatabaseOpensEmptyAndSaysItCannotBeRead) {
   StoreReads(3);
   ASSERT_TRUE(DeleteFileW(database_.DatabasePath().c_str()));
   Run([&](HWND window) {
     EXPECT_EQ(window_.m_tree.GetCount(), 0);
+    EXPECT_EQ(StatusText(window), kMonthTreeFailedText);
     QueryYear(window, 2024);
-    EXPECT_EQ(StatusText(window), L"总计：0");
+    EXPECT_EQ(StatusText(window), kQueryFailedText);
     EXPECT_EQ(ListRows(window), 0);
   });
   // The query tool never creates the database.
   EXPECT_EQ(GetFileAttributesW(database_.DatabasePath().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(QueryWindowTest, ASearchOrPageThatCannotReadTheDatabaseSaysSo) {
+  StoreReads(51);
+  window_.m_nLockWaitMs = 20;
+  Run([&](HWND window) {
+    QueryYear(window, 2024);
+    ASSERT_EQ(StatusText(window), L"总计：51条记录 当前记录：1～50");
+    {
+      // Another program holds the file past the wait: neither no hits nor
+      // the last total over an empty list.
+      ExclusiveLock lock(database_.DatabasePath());
+      ASSERT_TRUE(lock.Held());
+      QueryYear(window, 2024);
+      EXPECT_EQ(StatusText(window), kQueryFailedText);
+      EXPECT_EQ(ListRows(window), 0);
+      EXPECT_EQ(window_.m_nTotal, 0) << "paging and the export have nothing to act on";
+    }
+    QueryYear(window, 2024);
+    ASSERT_EQ(StatusText(window), L"总计：51条记录 当前记录：1～50");
+    {
+      ExclusiveLock lock(database_.DatabasePath());
+      ClickSpinArrow(window, true);
+      EXPECT_EQ(StatusText(window), kQueryFailedText);
+      EXPECT_EQ(ListRows(window), 0);
+    }
+    // The same arrow asks for the page that could not be read.
+    ClickSpinArrow(window, true);
+    EXPECT_EQ(StatusText(window), L"总计：51条记录 当前记录：51～51");
+    EXPECT_EQ(ListText(window, 0, 0), L"Reader 0050");
+
+    database_.CutTo(8 * 1024);
+    QueryYear(window, 2024);
+    EXPECT_EQ(StatusText(window), kQueryFailedText);
+    EXPECT_EQ(ListRows(window), 0);
+  });
+}
+
+TEST_F(QueryWindowTest, AMonthTreeThatCannotBeReadSaysSo) {
+  StoreReads(3);
+  window_.m_nLockWaitMs = 20;
+  {
+    ExclusiveLock lock(database_.DatabasePath());
+    ASSERT_TRUE(lock.Held());
+    Run([&](HWND window) {
+      EXPECT_EQ(window_.m_tree.GetCount(), 0);
+      EXPECT_EQ(StatusText(window), kMonthTreeFailedText);
+    });
+  }
+  database_.CutTo(8 * 1024);
+  CPelloryDlg damaged;
+  RunModal(damaged, [&](HWND window) {
+    EXPECT_EQ(damaged.m_tree.GetCount(), 0);
+    EXPECT_EQ(StatusText(window), kMonthTreeFailedText);
+  });
 }
 
 TEST_F(QueryWindowTest, PagesThroughFiftyOneHitsWithTheSpinArrows) {
