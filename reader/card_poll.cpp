@@ -90,6 +90,9 @@ class CardPoller {
     ReportStatusIfChanged();
     RetryWhatFailedBefore();
     Sleep(settings_.period);
+    // A stop asked for during the pause ends the loop before the reader is
+    // spoken to again.
+    if (Shared().running.load() == 0) return;
     if (!connected_ && !Connect()) return;
     status_ = FindCard(link_);
     if (status_ == kStatusCardFound) {

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "card/photo.h"
 #include "common/reader_settings.h"
 #include "fake_usb_device.h"
 #include "reader/reader_commands.h"
@@ -120,13 +121,18 @@ TEST_F(ReaderCommandsTest, FailedSelectLeavesTheCardCleared) {
   EXPECT_EQ(devices_.sentFrames.size(), 1u);
 }
 
-TEST_F(ReaderCommandsTest, PhotoFileThatCannotBeCreatedFailsAfterTheText) {
+// The photo is decoded in the process's own folder; the save folder only
+// gets copies, so one that is out of reach costs the read nothing.
+TEST_F(ReaderCommandsTest, ASaveFolderOutOfReachStillLetsThePhotoBeDecoded) {
   const std::wstring missing = folder_ / L"missing\\";
   SetSavePath(missing.c_str());
   devices_.Respond(Ok());
   devices_.Respond(Ok(BaseMessage(256, 1024, 256, 1024)));
-  EXPECT_EQ(ReadCard(link_, card_), -1);
+  EXPECT_NE(ReadCard(link_, card_), kPhotoDecodeFailed);
   EXPECT_STREQ(card_.idNumber, L"532801199001011234");
+  wchar_t own[kPathCapacity];
+  ASSERT_GT(FormReadingFolderPath(own, kPathCapacity, L"image.wlt"), 0);
+  EXPECT_EQ(ReadWholeFile(own).size(), 1024u);
 }
 
 TEST_F(ReaderCommandsTest, NewestAddressIsClosedUp) {
