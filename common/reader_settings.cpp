@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/profile_path.h"
-#include "common/working_folders.h"
+#include "common/suite_folders.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-inline constexpr int kPathCapacity = 260;  // 259 characters and the terminator
+#include "common/path_capacity.h"
 
 struct ReaderSettings {
   wchar_t SavePath[kPathCapacity];
