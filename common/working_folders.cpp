@@ -5,12 +5,17 @@
 #include <versionhelpers.h>
 
 #include <cwchar>
+#include <string>
 
 #include "common/message_box.h"
 #include "common/profile_path.h"
 #include "common/reader_settings.h"
+#include "common/settings_file_check.h"
 
 namespace {
+
+// Suffix of a settings file cut short that the preparation put aside.
+constexpr wchar_t kCutSettingsSuffix[] = L".damaged";
 
 bool EndsWithBackslash(const wchar_t* path) {
   const std::size_t length = wcslen(path);
@@ -27,6 +32,26 @@ bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FI
 // Creates one folder level; another program creating it at the same moment
 // is as good as creating it ourselves.
 bool EnsureFolder(const wchar_t* path) { return IsFolder(path) || CreateDirectoryW(path, nullptr) || IsFolder(path); }
+
+// A settings file cut short is renamed with kCutSettingsSuffix, so that
+// the shipped one takes its place and nobody works on without storing;
+// an earlier file put aside gives way. False when it cannot be renamed.
+bool SetAsideCutSettingsFile(const wchar_t* settingsFile, wchar_t (&aside)[kPathCapacity], bool& setAside) {
+  setAside = false;
+  if (!IsSettingsFileCutShort(settingsFile)) return true;
+  if (!JoinPath(settingsFile, kCutSettingsSuffix, aside) ||
+      !MoveFileExW(settingsFile, aside, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return false;
+  }
+  setAside = true;
+  return true;
+}
+
+void TellSettingsFileReplaced(const wchar_t* aside, HWND owner) {
+  const std::wstring text = std::wstring(L"配置文件不完整（可能因断电），已改名为 ") + aside +
+                            L" 留存，现已换上默认配置。请重新检查各项设置，特别是保存路径和自动保存。";
+  ShowMessageBox(owner, text.c_str(), L"", MB_OK | MB_ICONWARNING);
+}
 
 // Copies name from the program folder into folder unless folder holds it
 // already. An existing copy is never replaced: it may hold the user's data.
@@ -81,15 +106,20 @@ int PrepareWorkingFolders(HWND owner) {
     ShowErrorMessage(L"创建配置文件路径失败", owner);
     return 0;
   }
-  if (!CopyShippedFileIfMissing(kBlacklistFileName, settingsFolder) ||
+  wchar_t settingsFile[kPathCapacity];
+  wchar_t cutFileAside[kPathCapacity];
+  bool cutFileSetAside = false;
+  if (!JoinPath(settingsFolder, kSettingsFileName, settingsFile) ||
+      !SetAsideCutSettingsFile(settingsFile, cutFileAside, cutFileSetAside) ||
+      !CopyShippedFileIfMissing(kBlacklistFileName, settingsFolder) ||
       !CopyShippedFileIfMissing(kSettingsFileName, settingsFolder)) {
     ShowErrorMessage(L"创建配置文件失败", owner);
     return 0;
   }
+  if (cutFileSetAside) TellSettingsFileReplaced(cutFileAside, owner);
 
-  wchar_t settingsFile[kPathCapacity];
   wchar_t saveFolder[kPathCapacity];
-  if (!JoinPath(settingsFolder, kSettingsFileName, settingsFile) || !ReadSaveFolder(settingsFile, saveFolder)) {
+  if (!ReadSaveFolder(settingsFile, saveFolder)) {
     ShowErrorMessage(L"创建信息保存路径失败", owner);
     return 0;
   }
