@@ -113,6 +113,9 @@ int SaveSettings() {
   return RewriteSettingsFile(file, WriteEditableKeys) ? 1 : 0;
 }
 
+ReaderSettings SnapshotSettings() { return Settings(); }
+void RestoreSettings(const ReaderSettings& saved) { Settings() = saved; }
+
 const wchar_t* GetSavePath() { return Settings().SavePath; }
 
 int SetSavePath(const wchar_t* text) {
