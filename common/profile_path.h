@@ -3,7 +3,7 @@
 // folder or file, so an over-long value is refused instead.
 #pragma once
 
-#include "common/reader_settings.h"
+#include "common/path_capacity.h"
 
 // Copies the value of section/key (empty when absent) into path. False,
 // with an empty path, when the value is longer than 259 characters.

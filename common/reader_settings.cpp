@@ -7,7 +7,8 @@
 #include <string>
 
 #include "common/profile_path.h"
-#include "common/working_folders.h"
+#include "common/settings_file_rewrite.h"
+#include "common/suite_folders.h"
 
 namespace {
 
@@ -46,18 +47,6 @@ void LoadBackgroundPicture(const wchar_t* file, wchar_t (&picture)[kPathCapacity
   if (GetProgramFolder(kPathCapacity, folder) == 0 || !JoinPath(folder, L"bg.bmp", picture)) picture[0] = L'\0';
 }
 
-// The platform writes an ANSI file when the file is missing, and an ANSI
-// file loses every Chinese folder name; an empty file that starts with the
-// UTF-16 byte-order mark makes it write UTF-16 instead.
-void CreateUnicodeFileIfMissing(const wchar_t* file) {
-  HANDLE handle = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return;
-  constexpr unsigned char kByteOrderMark[] = {0xFF, 0xFE};
-  DWORD written = 0;
-  WriteFile(handle, kByteOrderMark, sizeof kByteOrderMark, &written, nullptr);
-  CloseHandle(handle);
-}
-
 bool WriteText(const wchar_t* section, const wchar_t* key, const wchar_t* text, const wchar_t* file) {
   return WritePrivateProfileStringW(section, key, text, file) != FALSE;
 }
@@ -71,6 +60,26 @@ bool WriteInt(const wchar_t* section, const wchar_t* key, std::int32_t value, co
 void SetPathField(wchar_t (&field)[kPathCapacity], const wchar_t* text) {
   const std::size_t length = wcslen(text);
   if (length < kPathCapacity) wmemmove(field, text, length + 1);
+}
+
+// The keys a save writes, in the order the file has always had them.
+bool WriteEditableKeys(const wchar_t* file) {
+  const ReaderSettings& s = Settings();
+  // Every write is attempted; the result tells whether all of them landed.
+  bool written = WriteInt(L"Display", L"Sound", s.Sound, file);
+  written &= WriteInt(L"Display", L"Dialog", s.Dialog, file);
+  written &= WriteInt(L"Display", L"Clear", s.Clear, file);
+  written &= WriteInt(L"Display", L"ReservedTime", s.ReservedTime, file);
+  written &= WriteText(L"Display", L"BgBmp", s.BgBmp, file);
+  written &= WriteInt(L"Save", L"AutoSave", s.AutoSave, file);
+  written &= WriteText(L"Save", L"SavePath", s.SavePath, file);
+  written &= WriteInt(L"Port", L"Type", s.Type, file);
+  if (s.Type == kPortTypeUsb) {
+    written &= WriteInt(L"Port", L"USBPort", s.USBPort, file);
+  } else {
+    written &= WriteInt(L"Port", L"COMPort", s.COMPort, file);
+  }
+  return written;
 }
 
 }  // namespace
@@ -101,24 +110,11 @@ void LoadSettings() {
 int SaveSettings() {
   wchar_t file[kPathCapacity];
   if (GetSettingsFilePath(kPathCapacity, file) == 0) return 0;
-  CreateUnicodeFileIfMissing(file);
-  const ReaderSettings& s = Settings();
-  // Every write is attempted; the result tells whether all of them landed.
-  bool written = WriteInt(L"Display", L"Sound", s.Sound, file);
-  written &= WriteInt(L"Display", L"Dialog", s.Dialog, file);
-  written &= WriteInt(L"Display", L"Clear", s.Clear, file);
-  written &= WriteInt(L"Display", L"ReservedTime", s.ReservedTime, file);
-  written &= WriteText(L"Display", L"BgBmp", s.BgBmp, file);
-  written &= WriteInt(L"Save", L"AutoSave", s.AutoSave, file);
-  written &= WriteText(L"Save", L"SavePath", s.SavePath, file);
-  written &= WriteInt(L"Port", L"Type", s.Type, file);
-  if (s.Type == kPortTypeUsb) {
-    written &= WriteInt(L"Port", L"USBPort", s.USBPort, file);
-  } else {
-    written &= WriteInt(L"Port", L"COMPort", s.COMPort, file);
-  }
-  return written ? 1 : 0;
+  return RewriteSettingsFile(file, WriteEditableKeys) ? 1 : 0;
 }
+
+ReaderSettings SnapshotSettings() { return Settings(); }
+void RestoreSettings(const ReaderSettings& saved) { Settings() = saved; }
 
 const wchar_t* GetSavePath() { return Settings().SavePath; }
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-inline constexpr int kPathCapacity = 260;  // 259 characters and the terminator
+#include "common/path_capacity.h"
 
 struct ReaderSettings {
   wchar_t SavePath[kPathCapacity];
@@ -44,6 +44,9 @@ void LoadSettings();
 // Result of the last profile write (non-zero on success), or 0 when the
 // settings folder cannot be had.
 int SaveSettings();
+// The whole record, to be put back when a change cannot be saved.
+ReaderSettings SnapshotSettings();
+void RestoreSettings(const ReaderSettings& saved);
 
 const wchar_t* GetSavePath();
 // 1 when stored; 0, keeping the folder set before, when the folder with

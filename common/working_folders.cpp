@@ -1,31 +1,21 @@
 #include "common/working_folders.h"
 
 #include <windows.h>
-#include <shlobj.h>
 #include <shlwapi.h>
 #include <versionhelpers.h>
 
 #include <cwchar>
+#include <string>
 
 #include "common/message_box.h"
 #include "common/profile_path.h"
 #include "common/reader_settings.h"
+#include "common/settings_file_check.h"
 
 namespace {
 
-constexpr wchar_t kSettingsSubfolder[] = L"Tarnwick\\";
-
-// Copies text into buffer when it fits; otherwise leaves an empty text.
-// The length copied, or 0.
-int CopyIfFits(const wchar_t* text, int capacity, wchar_t* buffer) {
-  const std::size_t length = wcslen(text);
-  if (length >= static_cast<std::size_t>(capacity)) {
-    buffer[0] = L'\0';
-    return 0;
-  }
-  wmemcpy(buffer, text, length + 1);
-  return static_cast<int>(length);
-}
+// Suffix of a settings file cut short that the preparation put aside.
+constexpr wchar_t kCutSettingsSuffix[] = L".damaged";
 
 bool EndsWithBackslash(const wchar_t* path) {
   const std::size_t length = wcslen(path);
@@ -42,6 +32,26 @@ bool Exists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FI
 // Creates one folder level; another program creating it at the same moment
 // is as good as creating it ourselves.
 bool EnsureFolder(const wchar_t* path) { return IsFolder(path) || CreateDirectoryW(path, nullptr) || IsFolder(path); }
+
+// A settings file cut short is renamed with kCutSettingsSuffix, so that
+// the shipped one takes its place and nobody works on without storing;
+// an earlier file put aside gives way. False when it cannot be renamed.
+bool SetAsideCutSettingsFile(const wchar_t* settingsFile, wchar_t (&aside)[kPathCapacity], bool& setAside) {
+  setAside = false;
+  if (!IsSettingsFileCutShort(settingsFile)) return true;
+  if (!JoinPath(settingsFile, kCutSettingsSuffix, aside) ||
+      !MoveFileExW(settingsFile, aside, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return false;
+  }
+  setAside = true;
+  return true;
+}
+
+void TellSettingsFileReplaced(const wchar_t* aside, HWND owner) {
+  const std::wstring text = std::wstring(L"配置文件不完整（可能因断电），已改名为 ") + aside +
+                            L" 留存，现已换上默认配置。请重新检查各项设置，特别是保存路径和自动保存。";
+  ShowMessageBox(owner, text.c_str(), L"", MB_OK | MB_ICONWARNING);
+}
 
 // Copies name from the program folder into folder unless folder holds it
 // already. An existing copy is never replaced: it may hold the user's data.
@@ -63,39 +73,6 @@ bool ReadSaveFolder(const wchar_t* settingsFile, wchar_t (&save)[kPathCapacity])
 }
 
 }  // namespace
-
-int GetSettingsFolder(int capacity, wchar_t* buffer) {
-  if (capacity <= 0) return 0;
-  buffer[0] = L'\0';
-  if (capacity < kPathCapacity) return 0;
-  static_assert(kPathCapacity == MAX_PATH, "the shell fills a buffer of MAX_PATH characters");
-  wchar_t folder[kPathCapacity];
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder))) return 0;
-  if (!EndsWithBackslash(folder) && !JoinPath(folder, L"\\", folder)) return 0;
-  if (!JoinPath(folder, kSettingsSubfolder, folder)) return 0;
-  return CopyIfFits(folder, capacity, buffer);
-}
-
-int GetProgramFolder(int capacity, wchar_t* buffer) {
-  if (capacity <= 0) return 0;
-  buffer[0] = L'\0';
-  wchar_t file[kPathCapacity];
-  const DWORD length = GetModuleFileNameW(nullptr, file, kPathCapacity);
-  // A name that fills the buffer was cut by the platform.
-  if (length == 0 || length >= kPathCapacity) return 0;
-  wchar_t* lastBackslash = wcsrchr(file, L'\\');
-  if (lastBackslash == nullptr) return 0;
-  lastBackslash[1] = L'\0';
-  return CopyIfFits(file, capacity, buffer);
-}
-
-int GetSettingsFilePath(int capacity, wchar_t* buffer) {
-  if (capacity <= 0) return 0;
-  buffer[0] = L'\0';
-  wchar_t path[kPathCapacity];
-  if (GetSettingsFolder(kPathCapacity, path) == 0 || !JoinPath(path, kSettingsFileName, path)) return 0;
-  return CopyIfFits(path, capacity, buffer);
-}
 
 int CreatePathFolders(const wchar_t* path) {
   const std::size_t length = wcslen(path);
@@ -129,15 +106,20 @@ int PrepareWorkingFolders(HWND owner) {
     ShowErrorMessage(L"创建配置文件路径失败", owner);
     return 0;
   }
-  if (!CopyShippedFileIfMissing(kBlacklistFileName, settingsFolder) ||
+  wchar_t settingsFile[kPathCapacity];
+  wchar_t cutFileAside[kPathCapacity];
+  bool cutFileSetAside = false;
+  if (!JoinPath(settingsFolder, kSettingsFileName, settingsFile) ||
+      !SetAsideCutSettingsFile(settingsFile, cutFileAside, cutFileSetAside) ||
+      !CopyShippedFileIfMissing(kBlacklistFileName, settingsFolder) ||
       !CopyShippedFileIfMissing(kSettingsFileName, settingsFolder)) {
     ShowErrorMessage(L"创建配置文件失败", owner);
     return 0;
   }
+  if (cutFileSetAside) TellSettingsFileReplaced(cutFileAside, owner);
 
-  wchar_t settingsFile[kPathCapacity];
   wchar_t saveFolder[kPathCapacity];
-  if (!JoinPath(settingsFolder, kSettingsFileName, settingsFile) || !ReadSaveFolder(settingsFile, saveFolder)) {
+  if (!ReadSaveFolder(settingsFile, saveFolder)) {
     ShowErrorMessage(L"创建信息保存路径失败", owner);
     return 0;
   }

@@ -1,21 +1,13 @@
-// The program folder, the per-user settings folder and the start-up
-// preparation that creates the working folders and copies shipped defaults.
+// The start-up preparation that creates the working folders and copies the
+// shipped defaults from the program folder.
 #pragma once
 
 #include <windows.h>
 
-inline constexpr wchar_t kSettingsFileName[] = L"RoraDI.ini";
-inline constexpr wchar_t kBlacklistFileName[] = L"blacklist.txt";
-inline constexpr wchar_t kDatabaseFileName[] = L"card2";
+// The program and settings folders and the names of the shipped files;
+// most callers of the preparation also need them.
+#include "common/suite_folders.h"
 
-// Length of the settings folder path ("...\Tarnwick\") written to buffer,
-// or 0 with an empty text when it cannot be had or does not fit.
-int GetSettingsFolder(int capacity, wchar_t* buffer);
-// Length of the folder of the running program, with its trailing
-// backslash, or 0 when it cannot be had or does not fit.
-int GetProgramFolder(int capacity, wchar_t* buffer);
-// Settings folder followed by RoraDI.ini; 0 when it cannot be had.
-int GetSettingsFilePath(int capacity, wchar_t* buffer);
 // 1 when every folder level of path exists afterwards, else 0.
 int CreatePathFolders(const wchar_t* path);
 // 1 when the program may run, 0 when it must stop; shows its own messages,

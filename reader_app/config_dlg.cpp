@@ -7,15 +7,19 @@
 #include <cstdint>
 #include <cwchar>
 #include <iterator>
+#include <string>
 
 #include "common/card_database.h"
 #include "common/message_box.h"
+#include "common/profile_path.h"
 #include "common/reader_settings.h"
+#include "common/save_folder_move.h"
 #include "common/working_folders.h"
 #include "reader_app/com_baud_dlg.h"
 #include "reader_app/help_message.h"
 #include "reader_app/port_list.h"
 #include "reader_app/resource_ids.h"
+#include "reader_app/save_folder_messages.h"
 
 namespace {
 
@@ -145,18 +149,54 @@ LRESULT CConfigDlg::OnF1Help(WPARAM, LPARAM) {
 
 void CConfigDlg::OnOK() {
   if (!UpdateData(true)) return;
-  if (!StoreSettings()) {
-    ShowMessageBox(m_hWnd, L"保存文件夹的路径太长，请选择其他文件夹。", L"", MB_OK | MB_ICONEXCLAMATION);
+  wchar_t saveFolder[kPathCapacity];
+  if (!ReadSaveFolderField(saveFolder)) {
+    Warn(SaveFolderRefusalText(SaveFolderReadiness::kTooLong, L"").c_str());
     return;
   }
-  SaveSettings();
+  // A new save folder is made ready before anything is stored: one that
+  // cannot serve leaves every setting as it was.
+  const std::wstring earlierFolder = GetSavePath();
+  const bool moving = lstrcmpiW(saveFolder, earlierFolder.c_str()) != 0;
+  SaveFolderMove move{SaveFolderReadiness::kReady, 0};
+  if (moving && !ReadyNewSaveFolder(saveFolder, earlierFolder.c_str(), move)) return;
+  if (!StoreAndSaveSettings(saveFolder)) return;
   // Its messages are owned by this dialog, so that nothing can be pressed
   // under them.
   PrepareWorkingFolders(m_hWnd);
+  if (moving) TellAboutMove(move, earlierFolder.c_str());
   EndDialog(IDOK);
 }
 
-bool CConfigDlg::StoreSettings() {
+bool CConfigDlg::ReadyNewSaveFolder(const wchar_t* folder, const wchar_t* earlierFolder, SaveFolderMove& move) {
+  move = ReadySaveFolder(folder, earlierFolder);
+  if (IsReady(move.readiness)) return true;
+  Warn(SaveFolderRefusalText(move.readiness, folder).c_str());
+  return false;
+}
+
+bool CConfigDlg::StoreAndSaveSettings(const wchar_t* saveFolder) {
+  const ReaderSettings before = SnapshotSettings();
+  StoreSettings(saveFolder);
+  if (SaveSettings() != 0) return true;
+  // The file is as it was; so is every setting in use.
+  RestoreSettings(before);
+  Warn(L"无法保存配置文件，设置未改变。");
+  return false;
+}
+
+bool CConfigDlg::ReadSaveFolderField(wchar_t (&folder)[kPathCapacity]) const {
+  wchar_t text[kPathCapacity];
+  GetDlgItemTextW(m_hWnd, IDC_SAVE_PATH, text, kPathCapacity);
+  // The field is filled from the settings or the folder browser only;
+  // empty, it keeps the folder in use.
+  const wchar_t* chosen = text[0] != L'\0' ? text : GetSavePath();
+  const std::size_t length = wcslen(chosen);
+  const bool held = length == 0 || chosen[length - 1] == L'\\';
+  return JoinPath(chosen, held ? L"" : L"\\", folder);
+}
+
+void CConfigDlg::StoreSettings(const wchar_t* saveFolder) {
   SetSound(IsChecked(IDC_SOUND) ? 1 : 0);
   SetDialog(IsChecked(IDC_DIALOG_AT_START) ? 1 : 0);
   SetClear(IsChecked(IDC_CLEAR) ? 1 : 0);
@@ -165,14 +205,19 @@ bool CConfigDlg::StoreSettings() {
   GetDlgItemTextW(m_hWnd, IDC_BG_PATH, text, kPathCapacity);
   SetBgBmp(text);
   SetAutoSave(IsChecked(IDC_AUTO_SAVE) ? 1 : 0);
-  GetDlgItemTextW(m_hWnd, IDC_SAVE_PATH, text, kPathCapacity);
-  const bool savePathStored = SetSavePath(text) != 0;
+  SetSavePath(saveFolder);
   // With no port listed the port set before stays: storing the list's
   // "no selection" would make port -1, which no reader answers on.
   const int port = SelectedPortValue(GetDlgItem(IDC_PORT_LIST));
   if (port > 0) SetCurrentPort(port);
-  return savePathStored;
 }
+
+void CConfigDlg::TellAboutMove(const SaveFolderMove& move, const wchar_t* earlierFolder) {
+  const std::wstring text = SaveFolderMoveText(move, GetSavePath(), earlierFolder);
+  if (!text.empty()) ShowMessageBox(m_hWnd, text.c_str(), L"", MB_OK | MB_ICONINFORMATION);
+}
+
+void CConfigDlg::Warn(const wchar_t* text) { ShowMessageBox(m_hWnd, text, L"", MB_OK | MB_ICONEXCLAMATION); }
 
 bool CConfigDlg::IsChecked(int id) const { return IsDlgButtonChecked(m_hWnd, id) == BST_CHECKED; }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "common/path_capacity.h"
+#include "common/save_folder_move.h"
 #include "framework/dialog.h"
 
 class CConfigDlg : public CDialog {
@@ -31,6 +33,15 @@ class CConfigDlg : public CDialog {
 
   bool IsChecked(int id) const;
   void SetChecked(int id, bool checked);
-  // False when the save folder was refused as too long.
-  bool StoreSettings();
+  // The folder of field 1015 with its trailing backslash; false when it
+  // would be longer than a path may be.
+  bool ReadSaveFolderField(wchar_t (&folder)[kPathCapacity]) const;
+  // False, with the reason shown, when folder cannot become the save folder.
+  bool ReadyNewSaveFolder(const wchar_t* folder, const wchar_t* earlierFolder, SaveFolderMove& move);
+  // False, with every setting as before and the user told, when the
+  // settings file cannot be saved.
+  bool StoreAndSaveSettings(const wchar_t* saveFolder);
+  void StoreSettings(const wchar_t* saveFolder);
+  void TellAboutMove(const SaveFolderMove& move, const wchar_t* earlierFolder);
+  void Warn(const wchar_t* text);
 };

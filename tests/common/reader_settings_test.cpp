@@ -183,6 +183,42 @@ TEST_F(ReaderSettingsTest, SaveIntoAMissingFileKeepsChineseText) {
   EXPECT_EQ(Saved(L"Save", L"SavePath"), L"E:\\身份证记录\\");
 }
 
+TEST_F(ReaderSettingsTest, SaveTurnsAFileWithoutByteOrderMarkIntoUnicodeAndKeepsItsKeys) {
+  WriteFileBytes(settingsFile_, {'[', 'C', 'a', 'r', 'd', ']', '\r', '\n', 'P', 'e', 'r', 'i', 'o', 'd', '=', '2', '0', '0'});
+  SetSavePath(L"E:\\身份证记录\\");
+  ASSERT_NE(SaveSettings(), 0);
+  EXPECT_EQ(ReadWholeFile(settingsFile_).substr(0, 2), "\xFF\xFE");
+  EXPECT_EQ(Saved(L"Save", L"SavePath"), L"E:\\身份证记录\\");
+  EXPECT_EQ(Saved(L"Card", L"Period"), L"200");
+}
+
+TEST_F(ReaderSettingsTest, ASaveCutBeforeTheReplaceLeavesTheOldFileWhole) {
+  WriteSettings(L"[Display]\nSound=1\n[Save]\nAutoSave=1\nSavePath=D:\\记录\\\n[Card]\nPeriod=200\n");
+  const std::string before = ReadWholeFile(settingsFile_);
+  LoadSettings();
+  SetSound(0);
+  SetAutoSave(0);
+  {
+    // Another reader that does not let the file be replaced: the save gets
+    // as far as its copy beside the file and no further, as when the power
+    // fails in between. Written in place, the file would change under it.
+    HANDLE reader = CreateFileW(settingsFile_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(SaveSettings(), 0);
+    CloseHandle(reader);
+  }
+  EXPECT_EQ(ReadWholeFile(settingsFile_), before);
+  WIN32_FIND_DATAW entry{};
+  HANDLE search = FindFirstFileW((settingsFolder_ + L"RoraDI.ini?*").c_str(), &entry);
+  EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left beside it: " << std::wstring(entry.cFileName);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+
+  LoadSettings();
+  EXPECT_EQ(GetSound(), 1);
+  EXPECT_EQ(GetAutoSave(), 1);
+}
+
 TEST_F(ReaderSettingsTest, WithoutASettingsFolderNothingIsReadOrWritten) {
   WriteSettings(L"[Card]\nPeriod=300\n");
   LoadSettings();

@@ -158,6 +158,30 @@ TEST_F(WorkingFoldersTest, ExistingFilesAreNeverReplaced) {
   EXPECT_EQ(ReadWholeFile(scratch / L"card2"), "stored reads");
 }
 
+TEST_F(WorkingFoldersTest, ASettingsFileCutShortIsPutAsideAndReplacedByTheShippedOne) {
+  ASSERT_TRUE(CreateDirectoryW(SettingsFolder().c_str(), nullptr));
+  const std::wstring aside = SettingsFile() + L".damaged";
+  // Empty, and stopped part-way before its [Save] section: either would
+  // load with AutoSave 0 and store nothing from then on.
+  const std::wstring cutText = L"\xFEFF[Display]\r\nSound=1\r\nDi";
+  const std::string halfWritten(reinterpret_cast<const char*>(cutText.data()), cutText.size() * sizeof(wchar_t));
+  const std::string zeroBytes;
+  std::size_t told = 0;
+  for (const std::string& cut : {zeroBytes, halfWritten}) {
+    SCOPED_TRACE(cut.size());
+    WriteFileBytes(SettingsFile(), std::vector<std::uint8_t>(cut.begin(), cut.end()));
+    ASSERT_EQ(PrepareWorkingFolders(), 1);
+    EXPECT_EQ(ReadWholeFile(aside), cut);
+    EXPECT_EQ(ReadWholeFile(SettingsFile()), ReadWholeFile(Shipped(L"RoraDI.ini")));
+    ASSERT_EQ(messages_.Messages().size(), ++told);
+    const CapturedMessage& message = messages_.Messages().back();
+    EXPECT_NE(message.text.find(aside), std::wstring::npos) << "names where the file went";
+    EXPECT_EQ(message.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    LoadSettings();
+    EXPECT_EQ(GetAutoSave(), 1);
+  }
+}
+
 TEST_F(WorkingFoldersTest, MissingSettingsFileIsCopiedIntoAnExistingFolder) {
   ASSERT_TRUE(CreateDirectoryW(SettingsFolder().c_str(), nullptr));
   ASSERT_EQ(PrepareWorkingFolders(), 1);

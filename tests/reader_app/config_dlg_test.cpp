@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <string>
+#include <utility>
 
 #include "common/card_database.h"
 #include "common/message_box.h"
@@ -18,6 +19,7 @@
 #include "support/emulator_control.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
+#include "support/temp_folder.h"
 #include "window_fixture.h"
 
 namespace {
@@ -121,33 +123,122 @@ TEST_F(ConfigDialogTest, AnIntervalThatIsNoStorableNumberIsRefusedAndTheDialogSt
   EXPECT_EQ(GetReservedTime(), 0);
 }
 
-TEST_F(ConfigDialogTest, ASaveFolderThatCannotBeUsedIsReportedOverTheDialog) {
-  // The folder browser gives at most 259 characters; with its backslash
-  // such a folder is one too long to be kept.
-  const std::wstring longest = appData_.Path() + std::wstring(kPathCapacity - 1 - appData_.Path().size(), L'x');
-  const ModalOutcome tooLong = RunModal(dialog_, [&](HWND window) {
-    SetControlText(window, IDC_SAVE_PATH, longest.c_str());
-    ClickButton(window, IDOK);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0], L"保存文件夹的路径太长，请选择其他文件夹。");
-    EXPECT_EQ(owners_[0], window);
-  });
-  EXPECT_TRUE(tooLong.closedByDriver) << "the dialog stays for another folder";
-  EXPECT_NE(std::wstring(GetSavePath()), longest + L"\\");
+// A folder below the test's application-data folder whose path, with its
+// trailing backslash, is length characters long.
+std::wstring FolderOfLength(const std::wstring& base, std::size_t length) {
+  return base + std::wstring(length - base.size() - 1, L'x') + L"\\";
+}
 
-  // A folder inside a file cannot be made; the message must be owned by
-  // the dialog so that nothing under it can be pressed.
+TEST_F(ConfigDialogTest, ASaveFolderThatCannotServeIsRefusedAndNothingIsApplied) {
+  const std::wstring folderInUse = GetSavePath();
+  const std::string settingsBefore = ReadWholeFile(SettingsFile());
   const std::wstring file = appData_.Path() + L"a-file";
   WriteSamplePhoto(file);
-  CConfigDlg again;
-  const ModalOutcome unusable = RunModal(again, [&](HWND window) {
-    SetControlText(window, IDC_SAVE_PATH, (file + L"\\records").c_str());
-    ClickButton(window, IDOK);
-    ASSERT_EQ(messages_.size(), 2u);
-    EXPECT_EQ(messages_[1], L"创建信息保存路径失败");
-    EXPECT_EQ(owners_[1], window);
+  // An archived photo adds "YYYYMM\DD_<number>.bmp" (32 characters) and a
+  // file being written a temporary suffix, so 215 is the longest folder.
+  const std::wstring tooLong = L"保存文件夹的路径太长（最多215个字符），请选择其他文件夹。";
+  const std::pair<std::wstring, std::wstring> refused[] = {
+      {FolderOfLength(appData_.Path(), 240), tooLong},
+      {FolderOfLength(appData_.Path(), 216), tooLong},
+      {file + L"\\records\\", L"无法创建保存文件夹 " + file + L"\\records\\，请选择其他文件夹。"},
+  };
+  const ModalOutcome outcome = RunModal(dialog_, [&](HWND window) {
+    ClickButton(window, IDC_SOUND);
+    for (const auto& [folder, text] : refused) {
+      SetControlText(window, IDC_SAVE_PATH, folder.c_str());
+      ClickButton(window, IDOK);
+      ASSERT_EQ(messages_.size(), 1u) << folder;
+      EXPECT_EQ(messages_.back(), text);
+      EXPECT_EQ(owners_.back(), window) << "nothing under the message can be pressed";
+      messages_.clear();
+      owners_.clear();
+    }
   });
-  EXPECT_EQ(unusable.result, IDOK);
+  EXPECT_TRUE(outcome.closedByDriver) << "the dialog stays for another folder";
+  EXPECT_EQ(std::wstring(GetSavePath()), folderInUse);
+  EXPECT_EQ(GetSound(), 1) << "no setting is stored while the folder is refused";
+  EXPECT_EQ(ReadWholeFile(SettingsFile()), settingsBefore);
+  EXPECT_FALSE(FileExists(FolderOfLength(appData_.Path(), 216)));
+
+  const std::wstring longest = FolderOfLength(appData_.Path(), 215);
+  CConfigDlg again;
+  const ModalOutcome accepted = RunModal(again, [&](HWND window) {
+    SetControlText(window, IDC_SAVE_PATH, longest.c_str());
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(accepted.result, IDOK);
+  EXPECT_EQ(std::wstring(GetSavePath()), longest);
+  EXPECT_TRUE(FileExists(longest + L"card2"));
+}
+
+// Lists a number in the database of the save folder in use.
+void ListNumber(const char* number) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(OpenCardDatabase(&db), SQLITE_OK);
+  const std::string insert = std::string("insert into blacklist values ('") + number + "', '在逃');";
+  EXPECT_EQ(sqlite3_exec(db, insert.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+TEST_F(ConfigDialogTest, AListedNumberStillRaisesTheAlarmAfterTheSaveFolderMoved) {
+  ListNumber("110105194912310038");
+  ListNumber("99052119920314002X");
+  const std::wstring folderInUse = GetSavePath();
+  const std::wstring newFolder = appData_.Path() + L"新存档\\";
+  RunModal(dialog_, [&](HWND window) {
+    SetControlText(window, IDC_SAVE_PATH, newFolder.c_str());
+    ClickButton(window, IDOK);
+  });
+  ASSERT_EQ(std::wstring(GetSavePath()), newFolder);
+  EXPECT_EQ(LookUpBlacklist(L"110105194912310038"), BlacklistAnswer::kListed);
+  EXPECT_EQ(LookUpBlacklist(L"99052119920314002X"), BlacklistAnswer::kListed);
+  EXPECT_EQ(LookUpBlacklist(L"110105194912310046"), BlacklistAnswer::kNotListed);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], L"保存文件夹已改为 " + newFolder + L"。\n黑名单（共2条）已复制到新文件夹。\n以前保存的记录和照片仍在原文件夹 " +
+                              folderInUse + L" 中，查询程序只查询新文件夹中的记录。");
+
+  // Back to a folder that has its database: nothing is copied or told.
+  CConfigDlg back;
+  RunModal(back, [&](HWND window) {
+    SetControlText(window, IDC_SAVE_PATH, folderInUse.c_str());
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(std::wstring(GetSavePath()), folderInUse);
+  EXPECT_EQ(messages_.size(), 1u);
+}
+
+TEST_F(ConfigDialogTest, ABlacklistThatCannotBeCopiedKeepsTheFolderInUse) {
+  const std::wstring folderInUse = GetSavePath();
+  WriteSamplePhoto(folderInUse + L"card2");  // no database any more
+  const std::wstring newFolder = appData_.Path() + L"新存档\\";
+  const ModalOutcome outcome = RunModal(dialog_, [&](HWND window) {
+    SetControlText(window, IDC_SAVE_PATH, newFolder.c_str());
+    ClickButton(window, IDOK);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], L"无法把黑名单复制到新的保存文件夹，保存文件夹未改变。黑名单可能正被其他程序修改，请稍后再试。");
+  });
+  EXPECT_TRUE(outcome.closedByDriver);
+  EXPECT_EQ(std::wstring(GetSavePath()), folderInUse);
+  // A database with an empty blacklist left behind would be taken as the
+  // folder's own at the next attempt.
+  EXPECT_FALSE(FileExists(newFolder + L"card2"));
+}
+
+TEST_F(ConfigDialogTest, SettingsThatCannotBeSavedAreToldAndNotApplied) {
+  // A reader of the file that does not let it be replaced.
+  HANDLE reader = CreateFileW(SettingsFile().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  const ModalOutcome outcome = RunModal(dialog_, [&](HWND window) {
+    ClickButton(window, IDC_SOUND);
+    ClickButton(window, IDOK);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], L"无法保存配置文件，设置未改变。");
+  });
+  CloseHandle(reader);
+  EXPECT_TRUE(outcome.closedByDriver) << "the dialog stays";
+  EXPECT_EQ(GetSound(), 1);
+  EXPECT_EQ(SavedInt(L"Display", L"Sound"), 1);
 }
 
 TEST_F(ConfigDialogTest, BrowseButtonsAndTheBaudRateButtonOpenTheirDialogsOverThisOne) {
