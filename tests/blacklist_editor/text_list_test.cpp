@@ -2,6 +2,7 @@
 // add and refuse.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "blacklist_editor/citizen_number.h"
@@ -41,6 +42,40 @@ TEST(CitizenNumberTest, AcceptsValidNumbersAndRefusesEveryKindOfWrongOne) {
   EXPECT_EQ(Check(u"１10105194912310021"), NumberCheck::kWrongCharacters);  // a full-width digit
   EXPECT_EQ(Check(kWrongCheck), NumberCheck::kWrongCheckDigit);
   EXPECT_EQ(CitizenCheckDigit(u"11010519491231003"), u'8');
+}
+
+// The check digit by its definition (ISO 7064 MOD 11-2), worked without the
+// weights: the digits are folded in from the left, doubling modulo 11, and
+// the check value brings the total to 1 modulo 11; 10 is written X.
+char16_t DefinedCheckDigit(std::u16string_view first17) {
+  int folded = 0;
+  for (const char16_t digit : first17) folded = (folded + (digit - u'0')) * 2 % 11;
+  const int check = (12 - folded) % 11;
+  return check == 10 ? u'X' : static_cast<char16_t>(u'0' + check);
+}
+
+TEST(CitizenNumberTest, TheCheckDigitFollowsItsDefinitionAtEveryWeightAndForEveryRemainder) {
+  constexpr std::u16string_view kCheckCharacters = u"0123456789X";
+  std::set<char16_t> checkDigitsMet;
+  // One digit on zeros: the sum is that digit times its position's weight,
+  // so every weight is tried, and the sums meet every remainder (0 with the
+  // digit 0).
+  for (std::size_t position = 0; position < 17; ++position) {
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
+      std::u16string first17(17, u'0');
+      first17[position] = digit;
+      const char16_t expected = DefinedCheckDigit(first17);
+      checkDigitsMet.insert(expected);
+      ASSERT_EQ(CitizenCheckDigit(first17), expected) << "digit " << static_cast<char>(digit) << " at " << position;
+      for (const char16_t last : kCheckCharacters) {
+        const NumberCheck check = Check(first17 + last);
+        EXPECT_EQ(check, last == expected ? NumberCheck::kValid : NumberCheck::kWrongCheckDigit)
+            << "position " << position << ", last " << static_cast<char>(last);
+      }
+    }
+  }
+  // Each of the eleven check characters stands for one remainder.
+  EXPECT_EQ(checkDigitsMet.size(), kCheckCharacters.size());
 }
 
 TEST(TextListTest, ReadsEveryEncodingAndLineEndAlike) {
