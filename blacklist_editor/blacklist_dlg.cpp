@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <unordered_set>
 
@@ -40,17 +39,15 @@ std::wstring FileFailureText(ListFileResult result) {
       return L"无法打开文件。";
     case ListFileResult::kTooLarge:
       return L"文件过大，不是黑名单文本文件。";
+    case ListFileResult::kTooManyNumbers:
+      return TooManyNumbersText();
     default:
       return L"读写文件失败。";
   }
 }
 
 // A number that could be imported, if need be with its wrong check digit.
-bool HoldsANumber(const TextList& list) {
-  if (!list.numbers.empty()) return true;
-  return std::any_of(list.refused.begin(), list.refused.end(),
-                     [](const RefusedLine& line) { return line.fault == LineFault::kWrongCheckDigit; });
-}
+bool HoldsANumber(const TextList& list) { return !list.numbers.empty() || !list.wrongCheckDigits.empty(); }
 
 // Asks for a file name with the platform's file dialog; empty when cancelled.
 std::wstring AskFileName(HWND owner, bool forSaving) {

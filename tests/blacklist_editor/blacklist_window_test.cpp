@@ -14,6 +14,7 @@
 #include "blacklist_editor/blacklist_dlg.h"
 #include "blacklist_editor/editor_resource_ids.h"
 #include "blacklist_editor/entry_dlg.h"
+#include "blacklist_editor/text_list.h"
 #include "common/card_database.h"
 #include "common/message_box.h"
 #include "editor_database.h"
@@ -36,6 +37,8 @@ std::wstring ListText(HWND dialog, int item, int column) {
 }
 
 int ListCount(HWND dialog) { return ListView_GetItemCount(GetDlgItem(dialog, IDC_LIST)); }
+
+std::string Narrow(const std::wstring& ascii) { return {ascii.begin(), ascii.end()}; }
 
 class BlacklistWindowTest : public testing::Test {
  protected:
@@ -207,6 +210,49 @@ TEST_F(BlacklistWindowTest, AnEmptyListOffersTheDefaultFileWhenItHoldsANumber) {
   RunModal(dialog, [](HWND) {});
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_TRUE(Contains(messages_[0], L"黑名单为空。是否导入默认名单"));
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+}
+
+TEST_F(BlacklistWindowTest, TheSummaryListsTheFirstRefusedLinesAndCountsTheRest) {
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"bad.txt";
+  std::string text = "110105194912310038\n";
+  for (std::size_t i = 0; i < kKeptRefusedLines + 3; ++i) text += "12345\n";
+  WriteFile(path, text);
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND) {
+    const ModalOutcome summary = DriveModal(
+        [&] {
+          dialog.ImportFile(path);
+          return INT_PTR{0};
+        },
+        [&](HWND summaryWindow) {
+          const std::wstring counts = ControlText(summaryWindow, IDC_SUMMARY_COUNTS);
+          EXPECT_TRUE(Contains(counts, L"将添加 1 个号码；0 个号码已在名单中；1003 行未导入。"));
+          const std::wstring lines = ControlText(summaryWindow, IDC_SUMMARY_LINES);
+          EXPECT_TRUE(lines.starts_with(L"第2行：号码不是18位  12345\r\n"));
+          EXPECT_TRUE(lines.ends_with(L"第1001行：号码不是18位  12345\r\n……另有 3 行未列出。\r\n"));
+          ClickButton(summaryWindow, IDCANCEL);
+        });
+    EXPECT_TRUE(summary.stepsRan);
+  });
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+}
+
+TEST_F(BlacklistWindowTest, AnImportOfMoreNumbersThanOneWriteMayHoldIsRefusedWithHowToSplitIt) {
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"全部名单.txt";
+  std::string text;
+  for (int i = 0; i <= 20000; ++i) text += Narrow(MadeUpNumber(i)) + "\r\n";
+  WriteFile(path, text);
+  CBlackListDlg dialog;
+  const ModalOutcome outcome = RunModal(dialog, [&](HWND) { dialog.ImportFile(path); });
+  EXPECT_FALSE(outcome.timedOut) << "the summary was shown";
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0],
+            L"文件中的号码超过 20000 个，一次最多导入 20000 个号码。请把文件分成每个不超过 20000 行的几个文件，"
+            L"逐个导入。黑名单未作更改。");
   EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
 }
 

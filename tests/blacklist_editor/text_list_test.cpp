@@ -136,6 +136,38 @@ TEST(TextListTest, AnEmptyOrBrokenFileYieldsNoNumbers) {
   EXPECT_EQ(cut.refused[0].fault, LineFault::kNotText);
 }
 
+TEST(TextListTest, KeepsTheFirstRefusedLinesCutShortAndCountsTheRest) {
+  const std::string longLine(100000, '7');
+  std::string bytes = longLine + "\n";
+  for (std::size_t i = 0; i < kKeptRefusedLines + 5; ++i) bytes += "12345\n";
+  bytes += "110105194912310038\n";
+  const TextList list = ReadTextList(bytes);
+  ASSERT_EQ(list.refused.size(), kKeptRefusedLines);
+  EXPECT_EQ(list.refusedCount, kKeptRefusedLines + 6);
+  EXPECT_EQ(list.refused[0].content.number, std::u16string(kKeptRefusedText, u'7') + u"\x2026");
+  EXPECT_EQ(list.refused.back().content.line, static_cast<int>(kKeptRefusedLines));
+  // The lines past the kept ones are still read.
+  ASSERT_EQ(list.numbers.size(), 1u);
+  EXPECT_EQ(list.numbers[0].line, static_cast<int>(kKeptRefusedLines) + 7);
+}
+
+TEST(TextListTest, StopsAtTheFirstNumberOverTheLimitCountingEachNumberOnce) {
+  const std::string bytes =
+      "110105194912310038\n"
+      "110105194912310038\n"
+      "110105194912310039\n"
+      "99052119920314002X\n";
+  const TextList atLimit = ReadTextList(bytes, 3);
+  EXPECT_FALSE(atLimit.tooManyNumbers);
+  EXPECT_EQ(atLimit.numbers.size(), 2u);
+  EXPECT_EQ(atLimit.wrongCheckDigits.size(), 1u);
+  // A wrong check digit counts, since it may be imported all the same.
+  const TextList overLimit = ReadTextList(bytes, 2);
+  EXPECT_TRUE(overLimit.tooManyNumbers);
+  EXPECT_EQ(overLimit.numbers.size(), 1u);
+  EXPECT_EQ(overLimit.wrongCheckDigits.size(), 1u);
+}
+
 TEST(ImportPlanTest, SeparatesNewNumbersListedOnesAndWrongCheckDigits) {
   const TextList list = ReadTextList(
       "110105194912310038\n99052119920314002X\n110105194912310039\n99052119920314002Y\n");
@@ -146,6 +178,7 @@ TEST(ImportPlanTest, SeparatesNewNumbersListedOnesAndWrongCheckDigits) {
   ASSERT_EQ(plan.wrongCheckDigits.size(), 1u);
   EXPECT_EQ(plan.wrongCheckDigits[0].line, 3);
   EXPECT_EQ(plan.refused.size(), 2u);
+  EXPECT_EQ(plan.refusedCount, 2u);
   // A wrong check digit that is listed already is not offered again.
   EXPECT_TRUE(PlanImport(list, {u"110105194912310039"}).wrongCheckDigits.empty());
 }
