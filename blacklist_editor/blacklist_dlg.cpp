@@ -1,9 +1,9 @@
 #include "blacklist_editor/blacklist_dlg.h"
 
+#include <cderr.h>
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <algorithm>
 #include <cwchar>
 #include <unordered_set>
 
@@ -13,6 +13,7 @@
 #include "blacklist_editor/entry_dlg.h"
 #include "blacklist_editor/import_plan.h"
 #include "blacklist_editor/import_summary_dlg.h"
+#include "blacklist_editor/save_folder.h"
 #include "blacklist_editor/text_list_file.h"
 #include "common/message_box.h"
 #include "common/profile_path.h"
@@ -40,20 +41,19 @@ std::wstring FileFailureText(ListFileResult result) {
       return L"无法打开文件。";
     case ListFileResult::kTooLarge:
       return L"文件过大，不是黑名单文本文件。";
+    case ListFileResult::kTooManyNumbers:
+      return TooManyNumbersText();
     default:
       return L"读写文件失败。";
   }
 }
 
 // A number that could be imported, if need be with its wrong check digit.
-bool HoldsANumber(const TextList& list) {
-  if (!list.numbers.empty()) return true;
-  return std::any_of(list.refused.begin(), list.refused.end(),
-                     [](const RefusedLine& line) { return line.fault == LineFault::kWrongCheckDigit; });
-}
+bool HoldsANumber(const TextList& list) { return !list.numbers.empty() || !list.wrongCheckDigits.empty(); }
 
-// Asks for a file name with the platform's file dialog; empty when cancelled.
-std::wstring AskFileName(HWND owner, bool forSaving) {
+// Asks for a file name with the platform's file dialog; empty when cancelled
+// and when the dialog failed, which `failure` then tells (0 for a cancel).
+std::wstring AskFileName(HWND owner, bool forSaving, DWORD& failure) {
   wchar_t path[kPathCapacity] = L"";
   if (forSaving) wcscpy_s(path, kBlacklistFileName);
   OPENFILENAMEW dialog{};
@@ -63,14 +63,23 @@ std::wstring AskFileName(HWND owner, bool forSaving) {
   dialog.lpstrFile = path;
   dialog.nMaxFile = kPathCapacity;
   dialog.lpstrDefExt = L"txt";
+  failure = 0;
+  BOOL chosen;
   if (forSaving) {
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameW(&dialog)) return {};
+    chosen = GetSaveFileNameW(&dialog);
   } else {
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!GetOpenFileNameW(&dialog)) return {};
+    chosen = GetOpenFileNameW(&dialog);
   }
-  return path;
+  if (chosen) return path;
+  failure = CommDlgExtendedError();
+  return {};
+}
+
+std::wstring FileDialogFailureText(DWORD failure) {
+  if (failure == FNERR_BUFFERTOOSMALL) return L"文件路径过长，请选择路径较短的文件。";
+  return L"无法打开文件选择窗口（错误 " + std::to_wstring(failure) + L"）。";
 }
 
 }  // namespace
@@ -114,8 +123,20 @@ BOOL CBlackListDlg::OnInitDialog() {
   return TRUE;
 }
 
+bool CBlackListDlg::UpdateSaveFolder() {
+  const bool followed = FollowSaveFolder(m_hWnd);
+  SetDlgItemTextW(m_hWnd, IDC_DATABASE, (L"数据库：" + CardDatabasePath()).c_str());
+  return followed;
+}
+
 void CBlackListDlg::Reload() {
-  if (const int result = LoadBlacklist(m_rows); result != 0) ShowInfo(ReadFailureText(result), MB_ICONERROR);
+  m_listRead = false;
+  m_rows.clear();
+  if (UpdateSaveFolder()) {
+    const int result = LoadBlacklist(m_rows);
+    m_listRead = result == 0;
+    if (!m_listRead) ShowInfo(ReadFailureText(result), MB_ICONERROR);
+  }
   ApplyFilter();
 }
 
@@ -200,6 +221,7 @@ void CBlackListDlg::OnDelete() {
   wchar_t question[96];
   std::swprintf(question, std::size(question), L"确定从黑名单中删除选中的 %d 条记录吗？", static_cast<int>(selected.size()));
   if (ShowMessageBox(m_hWnd, question, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
+  if (!UpdateSaveFolder()) return;
   int deleted = 0;
   if (const int result = DeleteBlacklistRows(selected, deleted); result != 0) {
     ShowInfo(WriteFailureText(result), MB_ICONERROR);
@@ -209,8 +231,13 @@ void CBlackListDlg::OnDelete() {
 }
 
 void CBlackListDlg::OnImport() {
-  const std::wstring path = AskFileName(m_hWnd, false);
-  if (!path.empty()) ImportFile(path);
+  DWORD failure = 0;
+  const std::wstring path = AskFileName(m_hWnd, false, failure);
+  if (!path.empty()) {
+    ImportFile(path);
+  } else if (failure != 0) {
+    ShowInfo(FileDialogFailureText(failure), MB_ICONERROR);
+  }
 }
 
 void CBlackListDlg::ImportFile(const std::wstring& path) {
@@ -220,6 +247,7 @@ void CBlackListDlg::ImportFile(const std::wstring& path) {
     ShowInfo(FileFailureText(read), MB_ICONERROR);
     return;
   }
+  if (!UpdateSaveFolder()) return;
   std::vector<BlacklistRow> rows;
   if (const int result = LoadBlacklist(rows); result != 0) {
     ShowInfo(ReadFailureText(result), MB_ICONERROR);
@@ -232,6 +260,8 @@ void CBlackListDlg::ImportFile(const std::wstring& path) {
   if (summary.m_bIncludeWrongCheckDigits) {
     lines.insert(lines.end(), plan.wrongCheckDigits.begin(), plan.wrongCheckDigits.end());
   }
+  // The summary may have stood open while the save folder moved.
+  if (!UpdateSaveFolder()) return;
   int added = 0;
   const int result = ImportBlacklistEntries(lines, added);
   Reload();
@@ -243,9 +273,27 @@ void CBlackListDlg::ImportFile(const std::wstring& path) {
 }
 
 void CBlackListDlg::OnExport() {
-  const std::wstring path = AskFileName(m_hWnd, true);
-  if (path.empty()) return;
-  Reload();
+  DWORD failure = 0;
+  const std::wstring path = AskFileName(m_hWnd, true, failure);
+  if (!path.empty()) {
+    ExportFile(path);
+  } else if (failure != 0) {
+    ShowInfo(FileDialogFailureText(failure), MB_ICONERROR);
+  }
+}
+
+void CBlackListDlg::ExportFile(const std::wstring& path) {
+  if (!UpdateSaveFolder()) return;
+  // Read into a copy of its own: a list that could not be read must not be
+  // written as an empty one over the file.
+  std::vector<BlacklistRow> rows;
+  if (const int result = LoadBlacklist(rows); result != 0) {
+    ShowInfo(ReadFailureText(result) + L"未导出，文件未作更改。", MB_ICONERROR);
+    return;
+  }
+  m_rows = std::move(rows);
+  m_listRead = true;
+  ApplyFilter();
   if (const ListFileResult written = WriteTextListFile(path, m_rows); written != ListFileResult::kOk) {
     ShowInfo(FileFailureText(written), MB_ICONERROR);
     return;
@@ -254,7 +302,7 @@ void CBlackListDlg::OnExport() {
 }
 
 LRESULT CBlackListDlg::OnOfferDefaultList(WPARAM, LPARAM) {
-  if (!m_rows.empty()) return 0;
+  if (!m_listRead || !m_rows.empty()) return 0;
   wchar_t path[kPathCapacity];
   if (GetSettingsFolder(kPathCapacity, path) == 0 || !JoinPath(path, kBlacklistFileName, path)) return 0;
   TextList list;

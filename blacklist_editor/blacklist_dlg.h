@@ -1,8 +1,9 @@
 // The blacklist editor's main window: the listed numbers with their
-// reasons in a virtual list view over a copy held in memory, a filter, and
-// the commands that add, change, delete, import and export. The copy is
-// read again after every change; no database connection is held between
-// actions.
+// reasons in a virtual list view over a copy held in memory, a filter, the
+// commands that add, change, delete, import and export, and a status line
+// that names the card database. The copy is read again after every change;
+// no database connection is held between actions, and each action first
+// reads the save folder from the settings file again.
 #pragma once
 
 #include <windows.h>
@@ -26,6 +27,9 @@ class CBlackListDlg : public CDialog {
   // Imports the text list at path: reads and checks every line, shows the
   // summary, and writes what the user confirms.
   void ImportFile(const std::wstring& path);
+  // Writes the whole list, read afresh, to the text list at path; a file
+  // there is replaced only once the list was read.
+  void ExportFile(const std::wstring& path);
 
   // The copy of the table, and the indices of the rows the filter shows.
   std::vector<BlacklistRow> m_rows;
@@ -49,11 +53,16 @@ class CBlackListDlg : public CDialog {
   LRESULT OnDoubleClick(NMHDR* header);
   LRESULT OnListKey(NMHDR* header);
 
+  // FollowSaveFolder, and the status line names the card database.
+  bool UpdateSaveFolder();
   void Reload();
   void ApplyFilter();
   std::vector<BlacklistRow> SelectedRows() const;
   void ShowInfo(const std::wstring& text, UINT icon) const;
 
   HWND m_list = nullptr;
+  // The last reload read the table: an empty copy is an empty list, not
+  // one that could not be read.
+  bool m_listRead = false;
   CIcon m_icon;
 };

@@ -4,6 +4,8 @@
 
 #include <cwchar>
 
+#include "blacklist_editor/text_list_file.h"
+
 namespace {
 
 bool IsBusy(int sqliteCode) {
@@ -45,6 +47,16 @@ std::wstring WriteFailureText(int sqliteCode) {
 std::wstring ReadFailureText(int sqliteCode) {
   if (IsBusy(sqliteCode)) return L"数据库正忙，无法读取黑名单，请稍后再试。";
   return Format(L"无法读取黑名单（错误 %d）。", sqliteCode);
+}
+
+std::wstring TooManyNumbersText() {
+  const int limit = static_cast<int>(kMaxImportNumbers);
+  wchar_t text[160];
+  std::swprintf(text, std::size(text),
+                L"文件中的号码超过 %d 个，一次最多导入 %d 个号码。请把文件分成每个不超过 %d 行的几个文件，"
+                L"逐个导入。黑名单未作更改。",
+                limit, limit, limit);
+  return text;
 }
 
 std::wstring RefusedLineText(const RefusedLine& line) {

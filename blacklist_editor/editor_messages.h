@@ -1,4 +1,5 @@
-// The texts the editor shows for database results and refused lines.
+// The texts the editor shows for database results, refused files and
+// refused lines.
 #pragma once
 
 #include <string>
@@ -9,5 +10,7 @@
 std::wstring WriteFailureText(int sqliteCode);
 // The list could not be read.
 std::wstring ReadFailureText(int sqliteCode);
+// A file that holds more numbers than one import writes, and how to split it.
+std::wstring TooManyNumbersText();
 // "第N行：<why> <text as read>", one line of the import summary.
 std::wstring RefusedLineText(const RefusedLine& line);

@@ -13,6 +13,7 @@
 #define IDC_DELETE 1006
 #define IDC_IMPORT 1007
 #define IDC_EXPORT 1008
+#define IDC_DATABASE 1009
 
 // Add and edit dialog.
 #define IDD_ENTRY 130

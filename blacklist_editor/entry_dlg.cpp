@@ -5,6 +5,7 @@
 #include "blacklist_editor/citizen_number.h"
 #include "blacklist_editor/editor_messages.h"
 #include "blacklist_editor/editor_resource_ids.h"
+#include "blacklist_editor/save_folder.h"
 #include "blacklist_editor/text_list.h"
 
 namespace {
@@ -43,6 +44,8 @@ BOOL CEntryDlg::OnInitDialog() {
 }
 
 void CEntryDlg::OnOK() {
+  // The save folder may have moved while the dialog stood open.
+  if (!FollowSaveFolder(m_hWnd)) return;
   if (m_row) {
     ChangeReason();
   } else {

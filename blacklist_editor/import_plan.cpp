@@ -9,11 +9,10 @@ ImportPlan PlanImport(TextList list, const std::unordered_set<std::u16string>& l
       plan.toAdd.push_back(std::move(line));
     }
   }
-  for (const RefusedLine& line : list.refused) {
-    if (line.fault == LineFault::kWrongCheckDigit && !listed.contains(line.content.number)) {
-      plan.wrongCheckDigits.push_back(line.content);
-    }
+  for (TextListLine& line : list.wrongCheckDigits) {
+    if (!listed.contains(line.number)) plan.wrongCheckDigits.push_back(std::move(line));
   }
   plan.refused = std::move(list.refused);
+  plan.refusedCount = list.refusedCount;
   return plan;
 }

@@ -2,6 +2,7 @@
 // anything is written so that the user can see it and decide.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -14,7 +15,10 @@ struct ImportPlan {
   // Numbers with a wrong check digit that no row holds yet: added only when
   // the user says the cards are printed that way.
   std::vector<TextListLine> wrongCheckDigits;
-  std::vector<RefusedLine> refused;  // every refused line, in file order
+  // The refused lines kept for the summary, in file order, and the count of
+  // every refused line.
+  std::vector<RefusedLine> refused;
+  std::size_t refusedCount = 0;
 };
 
 ImportPlan PlanImport(TextList list, const std::unordered_set<std::u16string>& listed);

@@ -38,7 +38,7 @@ std::wstring CImportSummaryDlg::CountsText() const {
   wchar_t text[512];
   std::swprintf(text, std::size(text), L"文件：%ls\r\n将添加 %d 个号码；%d 个号码已在名单中；%d 行未导入。",
                 m_fileName.c_str(), static_cast<int>(m_plan.toAdd.size()), m_plan.alreadyListed,
-                static_cast<int>(m_plan.refused.size()));
+                static_cast<int>(m_plan.refusedCount));
   return text;
 }
 
@@ -46,5 +46,8 @@ std::wstring CImportSummaryDlg::RefusedLinesText() const {
   if (m_plan.refused.empty()) return L"（无）";
   std::wstring text;
   for (const RefusedLine& line : m_plan.refused) text += RefusedLineText(line) + L"\r\n";
+  if (const std::size_t rest = m_plan.refusedCount - m_plan.refused.size(); rest > 0) {
+    text += L"……另有 " + std::to_wstring(rest) + L" 行未列出。\r\n";
+  }
   return text;
 }

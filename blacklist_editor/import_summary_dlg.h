@@ -1,6 +1,7 @@
 // Shows what an import would do (numbers to add, numbers already listed,
-// refused lines with their line numbers and reasons) and lets the user
-// choose to add the numbers whose check digit is wrong as well.
+// the first refused lines with their line numbers and reasons, and the
+// count of the others) and lets the user choose to add the numbers whose
+// check digit is wrong as well.
 #pragma once
 
 #include <windows.h>

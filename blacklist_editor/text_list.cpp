@@ -25,29 +25,13 @@ Encoding DetectEncoding(std::string_view& bytes) {
   return Encoding::kUtf8;
 }
 
-// Raw lines of a UTF-16 file. A lone byte at the end cannot be a character;
-// it becomes an unpaired surrogate, so the last line is refused as not text.
-std::vector<std::u16string> SplitUtf16(std::string_view bytes, bool bigEndian) {
-  std::vector<std::u16string> lines(1);
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const auto first = static_cast<std::uint8_t>(bytes[i]);
-    const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
-    const auto unit = static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
-    if (unit == u'\n') {
-      lines.emplace_back();
-    } else {
-      lines.back().push_back(unit);
-    }
-  }
-  if (bytes.size() % 2 != 0) lines.back().push_back(u'\xDC00');
-  return lines;
-}
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 
 bool HasUnpairedSurrogate(std::u16string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t unit = text[i];
     if (unit >= 0xDC00 && unit <= 0xDFFF) return true;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
+    if (IsHighSurrogate(unit)) {
       if (i + 1 == text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) return true;
       ++i;
     }
@@ -63,61 +47,119 @@ std::u16string_view Trim(std::u16string_view text) {
   return text;
 }
 
-LineFault FaultOf(NumberCheck check) {
-  switch (check) {
-    case NumberCheck::kWrongLength:
-      return LineFault::kWrongLength;
-    case NumberCheck::kWrongCheckDigit:
-      return LineFault::kWrongCheckDigit;
-    default:
-      return LineFault::kWrongCharacters;
-  }
+// What the summary keeps of a refused line's text.
+std::u16string KeptText(std::u16string_view text) {
+  if (text.size() <= kKeptRefusedText) return std::u16string(text);
+  std::u16string kept(text.substr(0, kKeptRefusedText));
+  if (IsHighSurrogate(kept.back())) kept.pop_back();
+  kept.push_back(u'\x2026');
+  return kept;
 }
 
 class ListBuilder {
  public:
+  explicit ListBuilder(std::size_t maxNumbers) : m_maxNumbers(maxNumbers) {}
+
   // One line without its line break; `isText` is false when it could not
-  // be decoded.
-  void Add(std::u16string_view raw, bool isText) {
+  // be decoded. False once the line was one number too many: the rest of
+  // the file is not read.
+  bool Add(std::u16string_view raw, bool isText) {
     ++m_line;
     const std::u16string_view text = Trim(raw);
-    if (isText && (text.empty() || text.front() == u'#')) return;
-    TextListLine content{m_line, {}, {}};
+    if (isText && (text.empty() || text.front() == u'#')) return true;
     if (!isText || HasUnpairedSurrogate(text) || text.find(u'\0') != std::u16string_view::npos) {
-      Refuse(std::move(content), LineFault::kNotText);
-      return;
+      Refuse({}, LineFault::kNotText);
+      return true;
     }
     const std::size_t tab = text.find(u'\t');
-    content.number = Trim(text.substr(0, tab));
-    if (tab != std::u16string_view::npos) content.reason = Trim(text.substr(tab + 1));
-    if (content.reason.size() > kMaxReasonLength) {
-      Refuse(std::move(content), LineFault::kTooLong);
-      return;
+    const std::u16string_view number = Trim(text.substr(0, tab));
+    const std::u16string_view reason = tab == std::u16string_view::npos ? u"" : Trim(text.substr(tab + 1));
+    if (reason.size() > kMaxReasonLength) {
+      Refuse(number, LineFault::kTooLong);
+      return true;
     }
-    const NumberCheck check = NormalizeCitizenNumber(content.number);
-    if (check == NumberCheck::kWrongLength || check == NumberCheck::kWrongCharacters) {
-      Refuse(std::move(content), FaultOf(check));
-      return;
+    if (number.size() != kCitizenNumberLength) {
+      Refuse(number, LineFault::kWrongLength);
+      return true;
     }
-    const auto [first, isNew] = m_firstLines.try_emplace(content.number, m_line);
-    if (!isNew) {
-      m_list.refused.push_back({std::move(content), LineFault::kRepeated, first->second});
-    } else if (check == NumberCheck::kWrongCheckDigit) {
-      Refuse(std::move(content), LineFault::kWrongCheckDigit);
-    } else {
-      m_list.numbers.push_back(std::move(content));
-    }
+    return AddNumber(std::u16string(number), reason);
   }
 
   TextList Take() { return std::move(m_list); }
 
  private:
-  void Refuse(TextListLine content, LineFault fault) { m_list.refused.push_back({std::move(content), fault, 0}); }
+  // A line whose number has the right length.
+  bool AddNumber(std::u16string number, std::u16string_view reason) {
+    const NumberCheck check = NormalizeCitizenNumber(number);
+    if (check == NumberCheck::kWrongCharacters) {
+      Refuse(number, LineFault::kWrongCharacters);
+      return true;
+    }
+    const auto [first, isNew] = m_firstLines.try_emplace(number, m_line);
+    if (!isNew) {
+      Refuse(number, LineFault::kRepeated, first->second);
+      return true;
+    }
+    if (m_firstLines.size() > m_maxNumbers) {
+      m_list.tooManyNumbers = true;
+      return false;
+    }
+    TextListLine content{m_line, std::move(number), std::u16string(reason)};
+    if (check == NumberCheck::kWrongCheckDigit) {
+      Refuse({content, LineFault::kWrongCheckDigit, 0});
+      m_list.wrongCheckDigits.push_back(std::move(content));
+    } else {
+      m_list.numbers.push_back(std::move(content));
+    }
+    return true;
+  }
 
+  void Refuse(RefusedLine line) {
+    ++m_list.refusedCount;
+    if (m_list.refused.size() < kKeptRefusedLines) m_list.refused.push_back(std::move(line));
+  }
+  void Refuse(std::u16string_view text, LineFault fault, int firstLine = 0) {
+    Refuse({{m_line, KeptText(text), {}}, fault, firstLine});
+  }
+
+  std::size_t m_maxNumbers;
   int m_line = 0;
+  // Every different number read so far, with the line that holds it first.
   std::unordered_map<std::u16string, int> m_firstLines;
   TextList m_list;
 };
+
+void ReadUtf8Lines(std::string_view bytes, ListBuilder& builder) {
+  std::u16string text;
+  for (std::size_t start = 0; start <= bytes.size();) {
+    std::size_t end = bytes.find('\n', start);
+    if (end == std::string_view::npos) end = bytes.size();
+    const bool isText = Utf8ToUtf16(bytes.substr(start, end - start), text);
+    if (!builder.Add(isText ? text : std::u16string_view{}, isText)) return;
+    start = end + 1;
+  }
+}
+
+// One line at a time, so that a file of millions of short lines never
+// stands in memory as millions of strings. A lone byte at the end cannot be
+// a character; it becomes an unpaired surrogate, so the last line is
+// refused as not text.
+void ReadUtf16Lines(std::string_view bytes, bool bigEndian, ListBuilder& builder) {
+  std::u16string line;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<std::uint8_t>(bytes[i]);
+    const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
+    const auto unit = static_cast<char16_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    if (unit != u'\n') {
+      line.push_back(unit);
+      continue;
+    }
+    if (!builder.Add(line, true)) return;
+    line.clear();
+  }
+  if (bytes.size() % 2 != 0) line.push_back(u'\xDC00');
+  builder.Add(line, true);
+}
 
 void AppendUtf8(char32_t point, std::string& out) {
   if (point < 0x80) {
@@ -155,20 +197,13 @@ void AppendUtf16AsUtf8(std::u16string_view text, std::string& out) {
 
 }  // namespace
 
-TextList ReadTextList(std::string_view bytes) {
-  ListBuilder builder;
+TextList ReadTextList(std::string_view bytes, std::size_t maxNumbers) {
+  ListBuilder builder(maxNumbers);
   const Encoding encoding = DetectEncoding(bytes);
   if (encoding == Encoding::kUtf8) {
-    std::u16string text;
-    for (std::size_t start = 0; start <= bytes.size();) {
-      std::size_t end = bytes.find('\n', start);
-      if (end == std::string_view::npos) end = bytes.size();
-      const bool isText = Utf8ToUtf16(bytes.substr(start, end - start), text);
-      builder.Add(isText ? text : std::u16string_view{}, isText);
-      start = end + 1;
-    }
+    ReadUtf8Lines(bytes, builder);
   } else {
-    for (const std::u16string& line : SplitUtf16(bytes, encoding == Encoding::kUtf16Be)) builder.Add(line, true);
+    ReadUtf16Lines(bytes, encoding == Encoding::kUtf16Be, builder);
   }
   return builder.Take();
 }

@@ -38,8 +38,8 @@ ListFileResult ReadTextListFile(const std::wstring& path, TextList& list) {
   std::vector<std::uint8_t> bytes;
   const FileResult read = ReadSmallFile(path, kMaxTextListBytes, bytes);
   if (read != FileResult::kOk) return FromFileResult(read);
-  list = ReadTextList({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
-  return ListFileResult::kOk;
+  list = ReadTextList({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, kMaxImportNumbers);
+  return list.tooManyNumbers ? ListFileResult::kTooManyNumbers : ListFileResult::kOk;
 }
 
 ListFileResult WriteTextListFile(const std::wstring& path, const std::vector<BlacklistRow>& rows) {

@@ -1,6 +1,7 @@
 // The editor's windows driven like a person would: the list with its
 // filter, adding with the check-digit refusal, a busy database, deleting
-// after the confirmation, and an import through its summary.
+// after the confirmation, an import through its summary, an export that
+// never writes a list it could not read, and a save folder that moves.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -14,8 +15,10 @@
 #include "blacklist_editor/blacklist_dlg.h"
 #include "blacklist_editor/editor_resource_ids.h"
 #include "blacklist_editor/entry_dlg.h"
+#include "blacklist_editor/text_list.h"
 #include "common/card_database.h"
 #include "common/message_box.h"
+#include "common/reader_settings.h"
 #include "editor_database.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
@@ -36,6 +39,8 @@ std::wstring ListText(HWND dialog, int item, int column) {
 }
 
 int ListCount(HWND dialog) { return ListView_GetItemCount(GetDlgItem(dialog, IDC_LIST)); }
+
+std::string Narrow(const std::wstring& ascii) { return {ascii.begin(), ascii.end()}; }
 
 class BlacklistWindowTest : public testing::Test {
  protected:
@@ -208,6 +213,99 @@ TEST_F(BlacklistWindowTest, AnEmptyListOffersTheDefaultFileWhenItHoldsANumber) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_TRUE(Contains(messages_[0], L"黑名单为空。是否导入默认名单"));
   EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+}
+
+TEST_F(BlacklistWindowTest, TheSummaryListsTheFirstRefusedLinesAndCountsTheRest) {
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"bad.txt";
+  std::string text = "110105194912310038\n";
+  for (std::size_t i = 0; i < kKeptRefusedLines + 3; ++i) text += "12345\n";
+  WriteFile(path, text);
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND) {
+    const ModalOutcome summary = DriveModal(
+        [&] {
+          dialog.ImportFile(path);
+          return INT_PTR{0};
+        },
+        [&](HWND summaryWindow) {
+          const std::wstring counts = ControlText(summaryWindow, IDC_SUMMARY_COUNTS);
+          EXPECT_TRUE(Contains(counts, L"将添加 1 个号码；0 个号码已在名单中；1003 行未导入。"));
+          const std::wstring lines = ControlText(summaryWindow, IDC_SUMMARY_LINES);
+          EXPECT_TRUE(lines.starts_with(L"第2行：号码不是18位  12345\r\n"));
+          EXPECT_TRUE(lines.ends_with(L"第1001行：号码不是18位  12345\r\n……另有 3 行未列出。\r\n"));
+          ClickButton(summaryWindow, IDCANCEL);
+        });
+    EXPECT_TRUE(summary.stepsRan);
+  });
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+}
+
+TEST_F(BlacklistWindowTest, AnImportOfMoreNumbersThanOneWriteMayHoldIsRefusedWithHowToSplitIt) {
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"全部名单.txt";
+  std::string text;
+  for (int i = 0; i <= 20000; ++i) text += Narrow(MadeUpNumber(i)) + "\r\n";
+  WriteFile(path, text);
+  CBlackListDlg dialog;
+  const ModalOutcome outcome = RunModal(dialog, [&](HWND) { dialog.ImportFile(path); });
+  EXPECT_FALSE(outcome.timedOut) << "the summary was shown";
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0],
+            L"文件中的号码超过 20000 个，一次最多导入 20000 个号码。请把文件分成每个不超过 20000 行的几个文件，"
+            L"逐个导入。黑名单未作更改。");
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0);
+}
+
+TEST_F(BlacklistWindowTest, AListThatCannotBeReadIsNeitherExportedOverAFileNorTakenForAnEmptyOne) {
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"导出.txt";
+  WriteFile(path, "110105194912310038\r\n");
+  // A default list that an empty blacklist would be offered.
+  WriteFile(database_.SettingsFolder() + L"blacklist.txt", "99052119920314002X\n");
+  ASSERT_EQ(database_.Execute("drop table blacklist;"), SQLITE_OK);
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND) { dialog.ExportFile(path); });
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[0], L"无法读取黑名单（错误 1）。");
+  EXPECT_EQ(messages_[1], L"无法读取黑名单（错误 1）。未导出，文件未作更改。");
+  EXPECT_EQ(ReadWholeFile(path), "110105194912310038\r\n");
+}
+
+TEST_F(BlacklistWindowTest, ASaveFolderMovedInTheReaderProgramIsFollowedAtTheNextAction) {
+  ASSERT_EQ(database_.Execute("insert into blacklist values ('110105194912310038', 'old folder');"), SQLITE_OK);
+  const std::wstring oldFolder = database_.SettingsFolder();
+  ScopedTempFolder moved;
+  ScopedTempFolder exports;
+  const std::wstring path = exports / L"导出.txt";
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND window) {
+    EXPECT_EQ(ControlText(window, IDC_DATABASE), L"数据库：" + oldFolder + L"card2");
+    EXPECT_EQ(ListCount(window), 1);
+    // The reader program's configuration dialog saves the new folder.
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Save", L"SavePath", moved.Path().c_str(),
+                                           (oldFolder + L"RoraDI.ini").c_str()));
+    dialog.ExportFile(path);
+    EXPECT_EQ(ControlText(window, IDC_DATABASE), L"数据库：" + moved.Path() + L"card2");
+    EXPECT_EQ(ListCount(window), 0);
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0], L"已导出 0 条记录。");
+  EXPECT_EQ(ReadWholeFile(path), "\xEF\xBB\xBF") << "the new folder's database was not the one read";
+
+  // The add dialog, too, reads the folder again before it writes.
+  SetSavePath(oldFolder.c_str());
+  CEntryDlg entry(nullptr);
+  const ModalOutcome added = RunModal(entry, [](HWND window) {
+    SetControlText(window, IDC_NUMBER, L"99052119920314002X");
+    ClickButton(window, IDOK);
+  });
+  EXPECT_EQ(added.result, IDOK);
+  EXPECT_EQ(GetSavePath(), moved.Path());
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 1);
+  SetSavePath(oldFolder.c_str());
+  EXPECT_EQ(database_.Number("select count(*) from blacklist where cardid = '99052119920314002X';"), 0);
 }
 
 }  // namespace

@@ -34,3 +34,15 @@ std::wstring MadeUpNumber(int serial) {
   const std::u16string first17(text, text + 17);
   return text + std::wstring(1, static_cast<wchar_t>(CitizenCheckDigit(first17)));
 }
+
+bool WriteLockHeld(sqlite3* watcher) {
+  sqlite3_file* file = nullptr;
+  if (sqlite3_file_control(watcher, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || file == nullptr ||
+      file->pMethods == nullptr) {
+    ADD_FAILURE() << "the watching connection has no file";
+    return false;
+  }
+  int held = 0;
+  EXPECT_EQ(file->pMethods->xCheckReservedLock(file, &held), SQLITE_OK);
+  return held != 0;
+}

@@ -6,6 +6,8 @@
 
 #include "support/app_data_folder.h"
 
+struct sqlite3;
+
 class EditorDatabase {
  public:
   EditorDatabase();
@@ -23,3 +25,8 @@ class EditorDatabase {
 // A valid citizen number of a made-up person: a fixed 11-digit start, the
 // six digits of `serial` and the matching check digit.
 std::wstring MadeUpNumber(int serial);
+
+// Whether some connection holds the write lock of the card database that
+// `watcher` has open. SQLite's own check of the file answers, which holds a
+// lock for no longer than the moment of the test.
+bool WriteLockHeld(sqlite3* watcher);

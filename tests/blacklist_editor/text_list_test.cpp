@@ -2,6 +2,7 @@
 // add and refuse.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "blacklist_editor/citizen_number.h"
@@ -41,6 +42,40 @@ TEST(CitizenNumberTest, AcceptsValidNumbersAndRefusesEveryKindOfWrongOne) {
   EXPECT_EQ(Check(u"１10105194912310021"), NumberCheck::kWrongCharacters);  // a full-width digit
   EXPECT_EQ(Check(kWrongCheck), NumberCheck::kWrongCheckDigit);
   EXPECT_EQ(CitizenCheckDigit(u"11010519491231003"), u'8');
+}
+
+// The check digit by its definition (ISO 7064 MOD 11-2), worked without the
+// weights: the digits are folded in from the left, doubling modulo 11, and
+// the check value brings the total to 1 modulo 11; 10 is written X.
+char16_t DefinedCheckDigit(std::u16string_view first17) {
+  int folded = 0;
+  for (const char16_t digit : first17) folded = (folded + (digit - u'0')) * 2 % 11;
+  const int check = (12 - folded) % 11;
+  return check == 10 ? u'X' : static_cast<char16_t>(u'0' + check);
+}
+
+TEST(CitizenNumberTest, TheCheckDigitFollowsItsDefinitionAtEveryWeightAndForEveryRemainder) {
+  constexpr std::u16string_view kCheckCharacters = u"0123456789X";
+  std::set<char16_t> checkDigitsMet;
+  // One digit on zeros: the sum is that digit times its position's weight,
+  // so every weight is tried, and the sums meet every remainder (0 with the
+  // digit 0).
+  for (std::size_t position = 0; position < 17; ++position) {
+    for (char16_t digit = u'0'; digit <= u'9'; ++digit) {
+      std::u16string first17(17, u'0');
+      first17[position] = digit;
+      const char16_t expected = DefinedCheckDigit(first17);
+      checkDigitsMet.insert(expected);
+      ASSERT_EQ(CitizenCheckDigit(first17), expected) << "digit " << static_cast<char>(digit) << " at " << position;
+      for (const char16_t last : kCheckCharacters) {
+        const NumberCheck check = Check(first17 + last);
+        EXPECT_EQ(check, last == expected ? NumberCheck::kValid : NumberCheck::kWrongCheckDigit)
+            << "position " << position << ", last " << static_cast<char>(last);
+      }
+    }
+  }
+  // Each of the eleven check characters stands for one remainder.
+  EXPECT_EQ(checkDigitsMet.size(), kCheckCharacters.size());
 }
 
 TEST(TextListTest, ReadsEveryEncodingAndLineEndAlike) {
@@ -101,6 +136,38 @@ TEST(TextListTest, AnEmptyOrBrokenFileYieldsNoNumbers) {
   EXPECT_EQ(cut.refused[0].fault, LineFault::kNotText);
 }
 
+TEST(TextListTest, KeepsTheFirstRefusedLinesCutShortAndCountsTheRest) {
+  const std::string longLine(100000, '7');
+  std::string bytes = longLine + "\n";
+  for (std::size_t i = 0; i < kKeptRefusedLines + 5; ++i) bytes += "12345\n";
+  bytes += "110105194912310038\n";
+  const TextList list = ReadTextList(bytes);
+  ASSERT_EQ(list.refused.size(), kKeptRefusedLines);
+  EXPECT_EQ(list.refusedCount, kKeptRefusedLines + 6);
+  EXPECT_EQ(list.refused[0].content.number, std::u16string(kKeptRefusedText, u'7') + u"\x2026");
+  EXPECT_EQ(list.refused.back().content.line, static_cast<int>(kKeptRefusedLines));
+  // The lines past the kept ones are still read.
+  ASSERT_EQ(list.numbers.size(), 1u);
+  EXPECT_EQ(list.numbers[0].line, static_cast<int>(kKeptRefusedLines) + 7);
+}
+
+TEST(TextListTest, StopsAtTheFirstNumberOverTheLimitCountingEachNumberOnce) {
+  const std::string bytes =
+      "110105194912310038\n"
+      "110105194912310038\n"
+      "110105194912310039\n"
+      "99052119920314002X\n";
+  const TextList atLimit = ReadTextList(bytes, 3);
+  EXPECT_FALSE(atLimit.tooManyNumbers);
+  EXPECT_EQ(atLimit.numbers.size(), 2u);
+  EXPECT_EQ(atLimit.wrongCheckDigits.size(), 1u);
+  // A wrong check digit counts, since it may be imported all the same.
+  const TextList overLimit = ReadTextList(bytes, 2);
+  EXPECT_TRUE(overLimit.tooManyNumbers);
+  EXPECT_EQ(overLimit.numbers.size(), 1u);
+  EXPECT_EQ(overLimit.wrongCheckDigits.size(), 1u);
+}
+
 TEST(ImportPlanTest, SeparatesNewNumbersListedOnesAndWrongCheckDigits) {
   const TextList list = ReadTextList(
       "110105194912310038\n99052119920314002X\n110105194912310039\n99052119920314002Y\n");
@@ -111,6 +178,7 @@ TEST(ImportPlanTest, SeparatesNewNumbersListedOnesAndWrongCheckDigits) {
   ASSERT_EQ(plan.wrongCheckDigits.size(), 1u);
   EXPECT_EQ(plan.wrongCheckDigits[0].line, 3);
   EXPECT_EQ(plan.refused.size(), 2u);
+  EXPECT_EQ(plan.refusedCount, 2u);
   // A wrong check digit that is listed already is not offered again.
   EXPECT_TRUE(PlanImport(list, {u"110105194912310039"}).wrongCheckDigits.empty());
 }
