@@ -22,7 +22,7 @@ class PelloryStartTest : public testing::Test {
   // The settings folder as an earlier start left it, with the prepared card2.
   void SetUp() override {
     ASSERT_TRUE(CreateDirectoryW(settings_.c_str(), nullptr));
-    WriteFileBytes(settings_ + L"RoraDI.ini", {});
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Save", L"AutoSave", L"1", (settings_ + L"RoraDI.ini").c_str()));
     WriteFileBytes(settings_ + L"blacklist.txt", {});
     ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"card2").c_str(), Card2().c_str(), FALSE));
   }
