@@ -1,22 +1,13 @@
 #include "reader_app/tarnwick_dlg.h"
 
-#include <commctrl.h>
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cwchar>
-#include <iterator>
 
-#include "card/photo.h"
-#include "common/blacklist_alarm_text.h"
-#include "common/card_face_text.h"
-#include "common/checked_format.h"
-#include "common/print_job.h"
 #include "common/reader_settings.h"
 #include "framework/application.h"
 #include "framework/device_context.h"
 #include "framework/menu.h"
-#include "reader/reader_link.h"
 #include "reader_app/card_face.h"
 #include "reader_app/config_dlg.h"
 #include "reader_app/help_message.h"
@@ -27,28 +18,6 @@
 namespace {
 
 constexpr int kRegionCorner = 50;
-// Port 0 scans every serial port, so no one port can be named.
-constexpr wchar_t kScanFailedText[] = L"扫描串口未找到读卡器";
-constexpr wchar_t kPlaceCardText[] = L"请放卡...";
-constexpr wchar_t kBlacklistHitText[] = L"此人已被列入黑名单！";
-constexpr wchar_t kEarlierReadListedFormat[] = L"先前读取的%ls已被列入黑名单！";
-constexpr wchar_t kReadsWaitingFormat[] = L"有 %d 条记录待保存";
-// The toolbar's place, measured from the client area's bottom-right corner.
-constexpr int kToolBarRightGap = 50;
-constexpr int kToolBarWidth = 234;
-constexpr int kToolBarHeight = 39;
-constexpr int kToolImageSize = 32;
-
-struct ToolButton {
-  int command;
-  UINT tipString;
-};
-
-// Left to right; each button's image is the icon resource of its command.
-constexpr ToolButton kToolButtons[] = {
-    {ID_TOOL_BLACKLIST, IDS_TIP_BLACKLIST}, {ID_TOOL_QUERY, IDS_TIP_QUERY}, {ID_TOOL_CONFIG, IDS_TIP_CONFIG},
-    {ID_TOOL_MINIMIZE, IDS_TIP_MINIMIZE},   {ID_TOOL_PRINT, IDS_TIP_PRINT}, {ID_TOOL_EXIT, IDS_TIP_EXIT},
-};
 
 // The monitor the window is on, or the nearest one.
 MONITORINFO MonitorOf(HWND window) {
@@ -112,27 +81,6 @@ BOOL CTarnwickDlg::OnInitDialog() {
   return TRUE;
 }
 
-void CTarnwickDlg::CreateToolBar() {
-  m_imageList.Create(kToolImageSize, kToolImageSize, ILC_COLOR32, static_cast<int>(std::size(kToolButtons)), 12);
-  m_imageList.SetBkColor(GetSysColor(COLOR_BTNFACE));
-  TBBUTTON buttons[std::size(kToolButtons)] = {};
-  for (std::size_t i = 0; i < std::size(kToolButtons); ++i) {
-    m_imageList.AddIconResource(ResourceInstance(), kToolButtons[i].command);
-    buttons[i].iBitmap = static_cast<int>(i);
-    buttons[i].idCommand = kToolButtons[i].command;
-    buttons[i].fsState = TBSTATE_ENABLED;
-    buttons[i].fsStyle = BTNS_BUTTON;
-  }
-  const RECT place{m_nClientWidth - kToolBarWidth - kToolBarRightGap, m_nClientHeight - kToolBarHeight,
-                   m_nClientWidth - kToolBarRightGap, m_nClientHeight};
-  m_toolBar.Create(WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_FLAT | TBSTYLE_TRANSPARENT | CCS_NODIVIDER |
-                       CCS_NORESIZE | CCS_NOPARENTALIGN,
-                   place, m_hWnd, IDC_TOOLBAR);
-  m_toolBar.SetImageList(m_imageList);
-  m_toolBar.SetButtonSize(kToolImageSize, kToolImageSize);
-  m_toolBar.AddButtons(buttons);
-}
-
 void CTarnwickDlg::ApplySizeMode(int mode) {
   const SizeMode& size = kSizeModes[mode];
   // The move below sends the size message, which must see the new scale.
@@ -186,8 +134,8 @@ LRESULT CTarnwickDlg::OnSize(WPARAM, LPARAM lParam) {
   m_nClientWidth = width;
   m_nClientHeight = height;
   if (m_toolBar.m_hWnd != nullptr) {
-    MoveWindow(m_toolBar.m_hWnd, width - kToolBarWidth - kToolBarRightGap, height - kToolBarHeight, kToolBarWidth,
-               kToolBarHeight, FALSE);
+    const RECT place = ToolBarPlace(width, height);
+    MoveWindow(m_toolBar.m_hWnd, place.left, place.top, place.right - place.left, place.bottom - place.top, FALSE);
   }
   return 0;
 }
@@ -227,132 +175,6 @@ LRESULT CTarnwickDlg::OnSysCommand(WPARAM command, LPARAM) {
   return 0;
 }
 
-LRESULT CTarnwickDlg::OnCardStatus(WPARAM kind, LPARAM code) {
-  switch (kind) {
-    case kCardFound:
-      ClearShownCard();
-      SetStatus(L"正在读卡...");
-      m_bAlarm = 0;
-      m_bWarning = 0;
-      break;
-    case kBlacklistHit:
-      ShowBlacklistHit(static_cast<unsigned>(code));
-      break;
-    case kNewAddressAdded:
-      if (static_cast<unsigned>(code) == m_nShownRead) TakeCardRead(m_nShownRead, m_cardShown, nullptr);
-      break;
-    case kReadsWaiting:
-      ShowReadsWaiting(static_cast<int>(code));
-      break;
-    case kBlacklistCleared:
-      ShowBlacklistCleared(static_cast<unsigned>(code));
-      break;
-    default:
-      ShowLoopStatus(static_cast<int>(code));
-      break;
-  }
-  return 0;
-}
-
-void CTarnwickDlg::ShowLoopStatus(int code) {
-  if (code <= 0) {
-    SetStatus(PhotoStatusText(code));
-  } else if (code == kLinkPortUnusable || code == kLinkShortTransfer) {
-    const int port = GetCurrentPort();
-    if (port >= kUsbPortBase) {
-      SetStatus(L"连接 USB 端口失败");
-    } else if (port == 0) {
-      SetStatus(kScanFailedText);
-    } else {
-      std::swprintf(m_szStatus, std::size(m_szStatus), L"连接 COM%d 端口失败", port);
-    }
-    m_bReaderReady = 0;
-  } else if (code == kStatusNoCard) {
-    if (m_bReaderReady == 0) {
-      ShowReadyPrompt();
-      m_bReaderReady = 1;
-    }
-  } else {
-    SetStatus(StatusText(code));
-  }
-}
-
-// The alarm goes on the face only while the face shows the read it is
-// about; an answer that comes after the face moved on names the person.
-void CTarnwickDlg::ShowBlacklistHit(unsigned sequence) {
-  if (sequence == m_nShownRead) {
-    SetStatus(kBlacklistHitText);
-    m_bAlarm = 1;
-    m_bWarning = 0;
-    return;
-  }
-  const wchar_t* name = m_recentReads.NameOf(sequence);
-  if (FormatChecked(m_szStatus, kStatusCapacity, kEarlierReadListedFormat, name != nullptr ? name : L"") < 0) {
-    SetStatus(kBlacklistHitText);
-  }
-  m_bWarning = 1;
-}
-
-// The failed check of the read on the face was made good: not listed.
-void CTarnwickDlg::ShowBlacklistCleared(unsigned sequence) {
-  if (sequence != m_nShownRead || std::wcscmp(m_szStatus, kBlacklistCheckFailedText) != 0) return;
-  m_bWarning = 0;
-  if (m_nReadsWaiting > 0) {
-    ShowReadyPrompt();
-  } else {
-    SetStatus(L"读卡成功！请放下一张卡...");
-  }
-}
-
-// A warning or the alarm stays up; the count shows once they are gone.
-void CTarnwickDlg::ShowReadsWaiting(int count) {
-  m_nReadsWaiting = count;
-  if (m_bReaderReady == 1 && m_bAlarm == 0 && m_bWarning == 0) ShowReadyPrompt();
-}
-
-void CTarnwickDlg::ShowReadyPrompt() {
-  if (m_nReadsWaiting <= 0 || FormatChecked(m_szStatus, kStatusCapacity, kReadsWaitingFormat, m_nReadsWaiting) < 0) {
-    SetStatus(kPlaceCardText);
-  }
-}
-
-// The card and its photo are taken as one read; an announcement of a read
-// that a newer one has replaced is dropped, the newer one's follows.
-LRESULT CTarnwickDlg::OnCardRead(WPARAM sequence, LPARAM blacklist) {
-  const auto read = static_cast<unsigned>(sequence);
-  CardInfo card;
-  if (!TakeCardRead(read, card, m_photoLast.KeptPath())) return 0;
-  m_cardShown = card;
-  m_nShownRead = read;
-  m_recentReads.Remember(read, card.name);
-  m_hPhoto.Reset();
-  if (m_photoLast.KeptPath() != nullptr) m_hPhoto.LoadFromFile(m_photoLast.KeptPath());
-  RestartClearTimer();
-  // A person who could not be checked is never shown as a plain success.
-  const bool unchecked = blacklist == kBlacklistUnchecked;
-  SetStatus(unchecked ? kBlacklistCheckFailedText : L"读卡成功！请放下一张卡...");
-  m_cardLast = m_cardShown;
-  m_bReaderReady = 1;
-  m_bAlarm = 0;
-  m_bWarning = unchecked ? 1 : 0;
-  if (m_bPrinting) return 0;
-  RestartHideTimer();
-  ShowWindow(m_hWnd, SW_RESTORE);
-  SetWindowPos(m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  SetForegroundWindow(m_hWnd);
-  return 0;
-}
-
-LRESULT CTarnwickDlg::OnToolTipText(NMHDR* header) {
-  auto* tip = reinterpret_cast<NMTTDISPINFOW*>(header);
-  for (const ToolButton& button : kToolButtons) {
-    if (static_cast<UINT_PTR>(button.command) == header->idFrom) tip->lpszText = MAKEINTRESOURCEW(button.tipString);
-  }
-  tip->hinst = ResourceInstance();
-  tip->uFlags |= TTF_DI_SETITEM;
-  return FALSE;
-}
-
 void CTarnwickDlg::OnSound() {
   m_bSound = m_bSound == 1 ? 0 : 1;
   SetSound(m_bSound);
@@ -379,19 +201,6 @@ void CTarnwickDlg::OnConfig() {
 }
 
 void CTarnwickDlg::OnMinimize() { ShowWindow(m_hWnd, SW_MINIMIZE); }
-
-// Prints the last card read, also after the clear timer blanked the face;
-// before the first read every text is empty and there is no photo.
-void CTarnwickDlg::OnPrint() {
-  KillTimer(m_hWnd, kHideTimer);
-  CardFaceText text;
-  FillCardFaceText(m_cardLast, text);
-  m_bPrinting = true;
-  PrintCardFace(m_hWnd, text, kFaceSlotCount, m_photoLast.PrintCopy());
-  m_bPrinting = false;
-  m_photoLast.ReleasePrintCopy();
-  RestartHideTimer();
-}
 
 void CTarnwickDlg::OnHelp() { ShowProgramHelp(m_hWnd); }
 

@@ -94,6 +94,7 @@ class CTarnwickDlg : public CDialog {
 
   void ApplySizeMode(int mode);
   void CreateToolBar();
+  static RECT ToolBarPlace(int width, int height);
   void LoadBackground();
   void ShowLoopStatus(int code);
   void ShowBlacklistHit(unsigned sequence);

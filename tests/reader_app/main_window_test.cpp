@@ -479,6 +479,25 @@ TEST_F(MainWindowTest, PrintBeforeAnyReadSendsEmptyTextsAndNoPhoto) {
   EXPECT_EQ(FakePrint().photo, "") << "image.bmp of an earlier run is no photo of this card";
 }
 
+TEST_F(MainWindowTest, ACardReadWhileThePrinterDialogIsOpenLeavesTheDialogInFront) {
+  SetReservedTime(30);
+  Run([&](HWND window) {
+    FakePrint().whileDialogOpen = [&] {
+      // Where the printer dialog would be: a window of its own in front.
+      HWND printerDialog = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                           nullptr, nullptr, nullptr);
+      SetForegroundWindow(printerDialog);
+      SendMessageW(window, WM_CARD_READ, 0, 0);
+      EXPECT_EQ(GetForegroundWindow(), printerDialog) << "the read brought the main window over the dialog";
+      EXPECT_FALSE(KillTimer(window, kHideTimer)) << "the read restarted the hide timer under the dialog";
+      DestroyWindow(printerDialog);
+    };
+    SendCommand(window, ID_TOOL_PRINT);
+    EXPECT_STREQ(dialog_.m_cardLast.name, L"韩晓川") << "the read itself was taken";
+    EXPECT_TRUE(KillTimer(window, kHideTimer)) << "restarted after printing";
+  });
+}
+
 TEST_F(MainWindowTest, PrintKeepsTheLastCardAndItsPhotoWhateverComesAfter) {
   const std::string firstPhoto = ReadWholeFile(appData_.Path() + L"image.bmp");
   Run([&](HWND window) {
