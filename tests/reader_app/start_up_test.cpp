@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "common/message_box.h"
 #include "common/reader_settings.h"
@@ -110,6 +111,38 @@ TEST_F(StartUpTest, AFailedPreparationShowsItsMessageAndNoWindow) {
   EXPECT_EQ(outcome.result, FALSE);
   EXPECT_FALSE(outcome.stepsRan) << "a window was shown";
   EXPECT_FALSE(message.empty());
+  EXPECT_EQ(app_.ExitInstance(), 0);
+}
+
+TEST_F(StartUpTest, ADamagedCard2IsNamedLeftAloneAndTheMainWindowStillOpens) {
+  ASSERT_EQ(PrepareWorkingFolders(), 1);
+  const std::wstring card2 = std::wstring(GetSavePath()) + L"card2";
+  // A first copy cut short by a power cut.
+  HANDLE file = CreateFileW(card2.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  SetFilePointer(file, 8192, nullptr, FILE_BEGIN);
+  SetEndOfFile(file);
+  CloseHandle(file);
+  std::vector<std::wstring> messages;
+  SetMessageBoxHandler([&](HWND, const wchar_t* text, const wchar_t*, UINT) {
+    messages.emplace_back(text);
+    return IDOK;
+  });
+  const ModalOutcome main = DriveModal([&] { return static_cast<INT_PTR>(app_.InitInstance()); },
+                                       [&](HWND window) {
+                                         wchar_t title[64] = {};
+                                         GetWindowTextW(window, title, 64);
+                                         shown_.titles.push_back(title);
+                                         PostMessageW(window, WM_COMMAND, ID_TOOL_EXIT, 0);
+                                       });
+  EXPECT_EQ(main.result, FALSE);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find(card2), std::wstring::npos) << "the message does not name the file";
+  const std::vector<std::wstring> expected = {L"居民身份证阅读器"};
+  EXPECT_EQ(shown_.titles, expected) << "the reader program goes on showing cards";
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(GetFileAttributesExW(card2.c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, 8192u) << "the damaged file was replaced or changed";
   EXPECT_EQ(app_.ExitInstance(), 0);
 }
 
