@@ -13,18 +13,6 @@ constexpr char kInsertBlacklisted[] = "insert into blacklist (cardid, reason) va
 // Rows are read and written one by one rather than through an attached
 // file: SQLite attaches only a file of the same text encoding, and an
 // older card2 is stored in UTF-16 where the shipped one is in UTF-8.
-int OpenDatabaseFile(const wchar_t* path, int flags, Database& db) {
-  char utf8Path[kPathCapacity * 3];
-  if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) {
-    return SQLITE_CANTOPEN;
-  }
-  sqlite3* raw = nullptr;
-  const int result = sqlite3_open_v2(utf8Path, &raw, flags, nullptr);
-  db.reset(raw);
-  if (result == SQLITE_OK) sqlite3_busy_timeout(raw, kDatabaseBusyTimeoutMs);
-  return result;
-}
-
 int InsertEveryRow(sqlite3_stmt* select, sqlite3_stmt* insert, int& copied) {
   int step = SQLITE_ROW;
   while ((step = sqlite3_step(select)) == SQLITE_ROW) {
@@ -43,8 +31,8 @@ int CopyBlacklist(const wchar_t* fromDatabase, const wchar_t* toDatabase, int& c
   copied = 0;
   Database from;
   Database to;
-  if (const int opened = OpenDatabaseFile(fromDatabase, SQLITE_OPEN_READONLY, from); opened != SQLITE_OK) return opened;
-  if (const int opened = OpenDatabaseFile(toDatabase, SQLITE_OPEN_READWRITE, to); opened != SQLITE_OK) return opened;
+  if (const int opened = OpenDatabaseFile(fromDatabase, SQLITE_OPEN_READONLY, kDatabaseBusyTimeoutMs, from); opened != SQLITE_OK) return opened;
+  if (const int opened = OpenDatabaseFile(toDatabase, SQLITE_OPEN_READWRITE, kDatabaseBusyTimeoutMs, to); opened != SQLITE_OK) return opened;
   Statement select;
   Statement insert;
   if (const int prepared = PrepareStatement(from, kSelectBlacklist, select); prepared != SQLITE_OK) return prepared;

@@ -44,24 +44,6 @@ void BindField(sqlite3_stmt* statement, int index, const wchar_t (&field)[N]) {
   sqlite3_bind_text16(statement, index, field, static_cast<int>(units * sizeof(wchar_t)), SQLITE_STATIC);
 }
 
-// Binds the twelve columns in their order, as the insert and the search
-// for an equal row both take them.
-void BindStoredRead(sqlite3_stmt* s, const StoredRead& read) {
-  const CardInfo& card = read.card;
-  BindField(s, 1, card.name);
-  BindField(s, 2, card.sex);
-  BindField(s, 3, card.nation);
-  BindField(s, 4, card.birth);
-  BindField(s, 5, card.address);
-  BindField(s, 6, card.idNumber);
-  BindField(s, 7, card.authority);
-  BindField(s, 8, card.validFrom);
-  BindField(s, 9, card.validTo);
-  sqlite3_bind_int64(s, 10, read.readtime);
-  BindField(s, 11, card.newAddress);
-  sqlite3_bind_int(s, 12, static_cast<int>(read.datetag));
-}
-
 int DoneIsSuccess(int result) { return result == SQLITE_DONE ? SQLITE_OK : result; }
 
 int DeletePurgedRows(const Database& db, std::uint32_t limit) {
@@ -184,17 +166,45 @@ std::uint32_t DateTag(const SYSTEMTIME& time) {
   return static_cast<std::uint32_t>(time.wYear) << 16 | static_cast<std::uint32_t>(time.wMonth) << 8 | time.wDay;
 }
 
+int OpenDatabaseFile(const wchar_t* path, int flags, int waitMs, Database& db) {
+  db.reset();
+  char utf8Path[kPathCapacity * 3];
+  if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) {
+    return SQLITE_CANTOPEN;
+  }
+  sqlite3* raw = nullptr;
+  const int result = sqlite3_open_v2(utf8Path, &raw, flags, nullptr);
+  db.reset(raw);
+  if (result == SQLITE_OK) sqlite3_busy_timeout(raw, waitMs);
+  return result;
+}
+
 int OpenCardDatabase(sqlite3** handle, int waitMs) {
   *handle = nullptr;
   wchar_t path[kPathCapacity];
   if (FormatChecked(path, kPathCapacity, L"%ls%ls", GetSavePath(), kDatabaseFileName) < 0) return SQLITE_CANTOPEN;
   // Opened without the create flag: a missing database must fail rather
   // than leave an empty file that the start-up preparation would not replace.
-  char utf8Path[kPathCapacity * 3];
-  if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) return SQLITE_CANTOPEN;
-  const int result = sqlite3_open_v2(utf8Path, handle, SQLITE_OPEN_READWRITE, nullptr);
-  if (result == SQLITE_OK) sqlite3_busy_timeout(*handle, waitMs);
+  Database db;
+  const int result = OpenDatabaseFile(path, SQLITE_OPEN_READWRITE, waitMs, db);
+  *handle = db.release();
   return result;
+}
+
+void BindStoredRead(sqlite3_stmt* s, const StoredRead& read) {
+  const CardInfo& card = read.card;
+  BindField(s, 1, card.name);
+  BindField(s, 2, card.sex);
+  BindField(s, 3, card.nation);
+  BindField(s, 4, card.birth);
+  BindField(s, 5, card.address);
+  BindField(s, 6, card.idNumber);
+  BindField(s, 7, card.authority);
+  BindField(s, 8, card.validFrom);
+  BindField(s, 9, card.validTo);
+  sqlite3_bind_int64(s, 10, read.readtime);
+  BindField(s, 11, card.newAddress);
+  sqlite3_bind_int(s, 12, static_cast<int>(read.datetag));
 }
 
 StoredRead MakeStoredRead(const CardInfo& card, SYSTEMTIME& time) {

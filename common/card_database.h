@@ -10,6 +10,7 @@
 #include "card/card_info.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 // How long a connection waits for another program's lock before it gives up.
 inline constexpr int kDatabaseBusyTimeoutMs = 5000;
@@ -30,6 +31,8 @@ struct StoredRead {
 };
 // The read's two time columns from its local time (milliseconds set to 0).
 StoredRead MakeStoredRead(const CardInfo& card, SYSTEMTIME& time);
+// Binds the read's twelve columns, in cardinfo's order, to parameters 1 to 12.
+void BindStoredRead(sqlite3_stmt* statement, const StoredRead& read);
 // Inserts the read's row: 0, else the SQLite code of the failed step.
 int InsertStoredRead(const StoredRead& read, int waitMs);
 // 1 when cardinfo has a row equal to read in every column, 0 when it has

@@ -80,16 +80,10 @@ bool FormDatabasePath(wchar_t (&path)[kPathCapacity]) {
 
 CardDatabaseState CheckCardDatabase(int waitMs) {
   wchar_t path[kPathCapacity];
-  char utf8Path[kPathCapacity * 3];
-  if (!FormDatabasePath(path) ||
-      WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) {
+  Database db;
+  if (!FormDatabasePath(path) || OpenDatabaseFile(path, SQLITE_OPEN_READONLY, waitMs, db) != SQLITE_OK) {
     return CardDatabaseState::kUnreadable;
   }
-  sqlite3* raw = nullptr;
-  const int opened = sqlite3_open_v2(utf8Path, &raw, SQLITE_OPEN_READONLY, nullptr);
-  const Database db(raw);
-  if (opened != SQLITE_OK) return CardDatabaseState::kUnreadable;
-  sqlite3_busy_timeout(db.get(), waitMs);
   for (const ExpectedTable& table : kTables) {
     if (const CardDatabaseState state = CheckTable(db, table); state != CardDatabaseState::kReadable) return state;
   }

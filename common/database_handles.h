@@ -18,6 +18,10 @@ struct StatementFinalizer {
 };
 using Statement = std::unique_ptr<sqlite3_stmt, StatementFinalizer>;
 
+// Opens the database file at path with SQLite's open flags; each statement
+// waits at most waitMs for another connection's lock. The SQLite result code.
+int OpenDatabaseFile(const wchar_t* path, int flags, int waitMs, Database& db);
+
 // OpenCardDatabase into an owner; the SQLite result code.
 inline int OpenCardDatabase(Database& db, int waitMs = kDatabaseBusyTimeoutMs) {
   sqlite3* raw = nullptr;

@@ -41,16 +41,7 @@ int OpenQueue(Database& db, int flags) {
       FormatChecked(path, kPathCapacity, L"%ls%ls", folder, kWaitingReadsFileName) < 0) {
     return SQLITE_CANTOPEN;
   }
-  char utf8Path[kPathCapacity * 3];
-  if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) {
-    return SQLITE_CANTOPEN;
-  }
-  sqlite3* raw = nullptr;
-  const int opened = sqlite3_open_v2(utf8Path, &raw, flags, nullptr);
-  db.reset(raw);
-  if (opened != SQLITE_OK) return opened;
-  sqlite3_busy_timeout(db.get(), kQueueBusyTimeoutMs);
-  return SQLITE_OK;
+  return OpenDatabaseFile(path, flags, kQueueBusyTimeoutMs, db);
 }
 
 // The photo's bytes; empty when there is none or it cannot be read whole.
@@ -69,12 +60,6 @@ std::vector<unsigned char> ReadPhotoBytes(const wchar_t* photo) {
   }
   CloseHandle(file);
   return bytes;
-}
-
-template <std::size_t N>
-void BindText(sqlite3_stmt* statement, int index, const wchar_t (&field)[N]) {
-  sqlite3_bind_text16(statement, index, field, static_cast<int>(wcsnlen(field, N) * sizeof(wchar_t)),
-                      SQLITE_STATIC);
 }
 
 template <std::size_t N>
@@ -165,19 +150,7 @@ int QueueWaitingRead(const StoredRead& read, const wchar_t* photo) {
   Statement insert;
   if (const int prepared = PrepareStatement(db.get(), kInsertWaiting, insert); prepared != SQLITE_OK) return prepared;
   sqlite3_stmt* s = insert.get();
-  const CardInfo& card = read.card;
-  BindText(s, 1, card.name);
-  BindText(s, 2, card.sex);
-  BindText(s, 3, card.nation);
-  BindText(s, 4, card.birth);
-  BindText(s, 5, card.address);
-  BindText(s, 6, card.idNumber);
-  BindText(s, 7, card.authority);
-  BindText(s, 8, card.validFrom);
-  BindText(s, 9, card.validTo);
-  sqlite3_bind_int64(s, 10, read.readtime);
-  BindText(s, 11, card.newAddress);
-  sqlite3_bind_int64(s, 12, read.datetag);
+  BindStoredRead(s, read);
   const std::vector<unsigned char> bytes = ReadPhotoBytes(photo);
   if (bytes.empty()) {
     sqlite3_bind_null(s, 13);
