@@ -14,7 +14,7 @@ using namespace xls_odbc;
 namespace {
 
 bool WriteWorkbook(Connection& connection, std::string& error) {
-  if (TakeFailingWrite()) {
+  if (connection.workbook->workbook().Modified() && TakeFailingWrite()) {
     error = std::strerror(ENOSPC);
     return false;
   }

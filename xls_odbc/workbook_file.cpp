@@ -76,18 +76,18 @@ FileDescriptor::~FileDescriptor() {
   if (descriptor_ >= 0) close(descriptor_);
 }
 
-OpenStatus WorkbookFile::Open(const std::string& path, Access access, std::optional<WorkbookFile>& file) {
+OpenStatus WorkbookFile::Open(const std::string& path, Access mode, std::optional<WorkbookFile>& file) {
   for (int attempt = 0; attempt < kReplacedFileAttempts; ++attempt) {
-    if (::access(path.c_str(), F_OK) != 0) return OpenStatus::kMissing;
+    if (access(path.c_str(), F_OK) != 0) return OpenStatus::kMissing;
     FileDescriptor lock;
-    if (access == Access::kWrite) {
+    if (mode == Access::kWrite) {
       if (const OpenStatus locked = LockForWriting(path, lock); locked != OpenStatus::kOpened) return locked;
     }
     std::optional<Workbook> workbook;
     if (const OpenStatus read = ReadWorkbook(path, workbook); read != OpenStatus::kOpened) return read;
     // A writer that was saving meanwhile has renamed its new file over the
     // one locked here: what was read may be either, so it is read again.
-    if (access == Access::kWrite && !StillNamedBy(lock, path)) continue;
+    if (mode == Access::kWrite && !StillNamedBy(lock, path)) continue;
     file.emplace(WorkbookFile(path, std::move(*workbook), std::move(lock)));
     return OpenStatus::kOpened;
   }

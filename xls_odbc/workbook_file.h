@@ -41,7 +41,7 @@ class FileDescriptor {
 
 class WorkbookFile {
  public:
-  static OpenStatus Open(const std::string& path, Access access, std::optional<WorkbookFile>& file);
+  static OpenStatus Open(const std::string& path, Access mode, std::optional<WorkbookFile>& file);
 
   Workbook& workbook() { return workbook_; }
   // Writes the appended rows; error receives the reason on failure, and the
