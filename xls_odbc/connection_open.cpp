@@ -16,8 +16,8 @@ bool IsFalse(std::u16string_view value) {
 
 SQLRETURN OpenMappedPath(Connection& connection, const std::u16string& windowsPath, const std::string& path) {
   std::optional<xls::WorkbookFile> file;
-  const auto access = connection.readOnly ? xls::Access::kRead : xls::Access::kWrite;
-  switch (xls::WorkbookFile::Open(path, access, file)) {
+  const auto mode = connection.readOnly ? xls::Access::kRead : xls::Access::kWrite;
+  switch (xls::WorkbookFile::Open(path, mode, file)) {
     case xls::OpenStatus::kOpened:
       connection.workbook = std::move(file);
       return SQL_SUCCESS;
