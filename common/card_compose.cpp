@@ -57,7 +57,8 @@ void DrawLine(const SideCanvas& side, const CardFaceText& text, const TextPlace&
 void DrawWrapped(const SideCanvas& side, const wchar_t* text, const RECT& boxUnits) {
   RECT box{UnitsAcross(boxUnits.left, side.dpi), UnitsDown(boxUnits.top, side.dpi),
            UnitsAcross(boxUnits.right, side.dpi), UnitsDown(boxUnits.bottom, side.dpi)};
-  if (text[0] != L'\0') DrawTextW(side.dc, text, -1, &box, DT_LEFT | DT_TOP | DT_WORDBREAK);
+  // An address is printed as it stands: "&" is no mnemonic prefix here.
+  if (text[0] != L'\0') DrawTextW(side.dc, text, -1, &box, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
 }
 
 // The program folder's file of that name, or an empty path (nothing opens).

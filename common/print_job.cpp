@@ -14,17 +14,23 @@ void PrintCardFace(HWND owner, const CardFaceText& text, int, const wchar_t* pho
   request.nCopies = 1;
   if (!PrintDlgW(&request)) return;
 
-  DOCINFOW document{};
-  document.cbSize = sizeof(document);
-  document.lpszDocName = L"IDCard";
-  if (StartDocW(request.hDC, &document) > 0 && StartPage(request.hDC) > 0) {
-    ComposeCardFaces(request.hDC, text, photoPath);
+  if (request.hDC != nullptr) {
+    PrintOnePage(request.hDC, [&](HDC printer) { return ComposeCardFaces(printer, text, photoPath); });
   }
-  // Ended in every case, so that a half-started job does not linger.
-  EndPage(request.hDC);
-  EndDoc(request.hDC);
 
   if (request.hDevMode != nullptr) GlobalFree(request.hDevMode);
   if (request.hDevNames != nullptr) GlobalFree(request.hDevNames);
   if (request.hDC != nullptr) DeleteDC(request.hDC);
+}
+
+bool PrintOnePage(HDC printer, const PageDrawing& drawPage) {
+  DOCINFOW document{};
+  document.cbSize = sizeof(document);
+  document.lpszDocName = L"IDCard";
+  if (StartDocW(printer, &document) <= 0) return false;
+  if (StartPage(printer) > 0 && drawPage(printer) != 0 && EndPage(printer) > 0) return EndDoc(printer) > 0;
+  // Ended, the document would come out as a blank page, or as a job
+  // without one; abandoned, it never reaches the printer.
+  AbortDoc(printer);
+  return false;
 }

@@ -98,21 +98,28 @@ void SpreadsheetConnection::FirstDiagnostic(wchar_t* message, int capacity) cons
 }
 
 bool SpreadsheetConnection::Close(wchar_t* message, int capacity) {
-  bool disconnected = true;
   if (statement_) SQLFreeHandle(SQL_HANDLE_STMT, statement_);
   statement_ = SQL_NULL_HSTMT;
-  if (connected_ && !SQL_SUCCEEDED(SQLDisconnect(connection_))) {
-    disconnected = false;
-    if (message) DiagnosticText(SQL_HANDLE_DBC, connection_, message, capacity);
-    // The driver manager still counts a connection whose disconnect failed
-    // as open and refuses to free it; a driver that could not write its
-    // file has closed its side already, so a second disconnect ends it.
-    SQLDisconnect(connection_);
-  }
+  const bool disconnected = !connected_ || Disconnect(message, capacity);
   connected_ = false;
-  if (connection_) SQLFreeHandle(SQL_HANDLE_DBC, connection_);
+  // A connection whose disconnect failed is still open, with the rows the
+  // driver could not write: the driver manager refuses to free it and its
+  // environment, so both are left to the end of the process.
+  if (disconnected) {
+    if (connection_) SQLFreeHandle(SQL_HANDLE_DBC, connection_);
+    if (environment_) SQLFreeHandle(SQL_HANDLE_ENV, environment_);
+  }
   connection_ = SQL_NULL_HDBC;
-  if (environment_) SQLFreeHandle(SQL_HANDLE_ENV, environment_);
   environment_ = SQL_NULL_HENV;
   return disconnected;
+}
+
+bool SpreadsheetConnection::Disconnect(wchar_t* message, int capacity) {
+  // The driver may write the file only now. After a failed disconnect the
+  // connection stays open and a second one tries the write again.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (SQL_SUCCEEDED(SQLDisconnect(connection_))) return true;
+    if (message) DiagnosticText(SQL_HANDLE_DBC, connection_, message, capacity);
+  }
+  return false;
 }

@@ -26,12 +26,13 @@ class SpreadsheetConnection {
   // allocated; empty when there is none.
   void FirstDiagnostic(wchar_t* message, int capacity) const;
   // Frees the statement, disconnects and frees the rest. False when the
-  // disconnect failed (the driver may write the file only then); its
-  // diagnostic goes to message when one is given.
+  // disconnect failed twice (the driver may write the file only then); the
+  // last diagnostic goes to message when one is given.
   bool Close(wchar_t* message, int capacity);
 
  private:
   bool Connect(const wchar_t* connectionString, HWND parent, wchar_t* message, int capacity);
+  bool Disconnect(wchar_t* message, int capacity);
   bool PrepareInsert(CardRow& row);
 
   SQLHENV environment_ = SQL_NULL_HENV;

@@ -1,11 +1,27 @@
 // Connecting, disconnecting (where the workbook is written) and the
 // connection's attributes.
+#include <cerrno>
+#include <cstring>
+
 #include "emulator/utf8_to_utf16.h"
 #include "xls_odbc/connection_open.h"
 #include "xls_odbc/odbc_handles.h"
+#include "xls_odbc/test_switches.h"
 #include "xls_odbc/wide_text.h"
 
 using namespace xls_odbc;
+
+namespace {
+
+bool WriteWorkbook(Connection& connection, std::string& error) {
+  if (connection.workbook->workbook().Modified() && TakeFailingWrite()) {
+    error = std::strerror(ENOSPC);
+    return false;
+  }
+  return connection.workbook->Save(error);
+}
+
+}  // namespace
 
 extern "C" {
 
@@ -27,17 +43,19 @@ SQLRETURN SQL_API SQLDriverConnectW(SQLHDBC handle, SQLHWND, SQLWCHAR* in, SQLSM
 SQLRETURN SQL_API SQLDisconnect(SQLHDBC handle) {
   Connection* connection = StartCall<Connection>(handle);
   if (!connection) return SQL_INVALID_HANDLE;
-  // A connection whose earlier disconnect failed is closed already; the
-  // driver manager, which still counts it as open, may disconnect again.
-  if (!connection->workbook) return SQL_SUCCESS;
-  connection->statements.clear();
+  if (!connection->workbook) return SQL_SUCCESS;  // not connected: nothing to write
   std::string error;
-  const bool saved = connection->workbook->Save(error);
+  if (!WriteWorkbook(*connection, error)) {
+    // The connection stays open with its rows and statements, as the
+    // driver manager still counts it: a later disconnect writes again.
+    std::u16string reason;
+    if (!Utf8ToUtf16(error, reason)) reason = u"write error";
+    return connection->diagnostics.Error("HY000",
+                                         u"The workbook could not be written, it is left as it was: " + reason);
+  }
+  connection->statements.clear();
   connection->workbook.reset();
-  if (saved) return SQL_SUCCESS;
-  std::u16string reason;
-  if (!Utf8ToUtf16(error, reason)) reason = u"write error";
-  return connection->diagnostics.Error("HY000", u"The workbook could not be written, it is left as it was: " + reason);
+  return SQL_SUCCESS;
 }
 
 SQLRETURN SQL_API SQLSetConnectAttrW(SQLHDBC handle, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "xls_odbc/text_encoding.h"
 
@@ -57,15 +58,23 @@ MappedPath MapWindowsPath(std::u16string_view windowsPath, const std::string& pr
   const bool hasDrive = windowsPath.size() >= 3 && IsAsciiLetter(windowsPath[0]) &&
                         windowsPath[1] == u':' && IsSeparator(windowsPath[2]);
   if (!hasDrive) return {PathStatus::kNotAbsolute, {}};
-  std::string path = prefix + "/dosdevices/" + FoldAsciiCase(static_cast<char>(windowsPath[0])) + ":";
+  const std::string drive = prefix + "/dosdevices/" + FoldAsciiCase(static_cast<char>(windowsPath[0])) + ":";
+  std::vector<std::string> components;
   std::size_t start = 3;
   while (start <= windowsPath.size()) {
     std::size_t end = start;
     while (end < windowsPath.size() && !IsSeparator(windowsPath[end])) ++end;
     const std::string component = ToUtf8(windowsPath.substr(start, end - start));
-    if (!component.empty() && component != ".") path += "/" + MatchEntry(path, component);
+    if (component == "..") {
+      if (components.empty()) return {PathStatus::kLeavesDrive, {}};
+      components.pop_back();
+    } else if (!component.empty() && component != ".") {
+      components.push_back(component);
+    }
     start = end + 1;
   }
+  std::string path = drive;
+  for (const std::string& component : components) path += "/" + MatchEntry(path, component);
   return {PathStatus::kMapped, path};
 }
 

@@ -7,7 +7,7 @@
 
 namespace xls {
 
-enum class PathStatus { kMapped, kNetworkPath, kNotAbsolute };
+enum class PathStatus { kMapped, kNetworkPath, kNotAbsolute, kLeavesDrive };
 
 struct MappedPath {
   PathStatus status = PathStatus::kNotAbsolute;
@@ -20,7 +20,9 @@ std::string WinePrefixFolder();
 // Maps "X:\dir\file" to the host path under prefix. Each component is
 // matched without regard to ASCII case, as Windows matches names; a
 // component that does not exist is kept as written, so that the caller's
-// open reports it. Network paths (\\server\share) are refused.
+// open reports it. "." and ".." are taken by name, as Windows takes them,
+// not through the host's links; a ".." above the drive's root is refused,
+// as are network paths (\\server\share).
 MappedPath MapWindowsPath(std::u16string_view windowsPath, const std::string& prefix);
 
 }  // namespace xls

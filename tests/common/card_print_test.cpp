@@ -1,13 +1,16 @@
-// The printed card composed into memory surfaces at printer resolutions:
-// sizes and places, the near-white rule and clipping, the sides each Mode
-// puts on the page, the digit glyphs, the address box, and bitmap files
-// that cannot be drawn. The test program's folder stands in for the program
-// folder; each test writes the templates and glyphs it needs there.
+// The printed card composed into memory surfaces at printer resolutions,
+// also ones whose dots are not square: sizes and places, every text's place,
+// font and side against the layout's own figures, the near-white rule and
+// clipping, the sides each Mode puts on the page, the digit glyphs, the
+// address box, and bitmap files that cannot be drawn. The test program's
+// folder stands in for the program folder; each test writes the templates
+// and glyphs it needs there.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -79,20 +82,74 @@ class MemoryPage {
   HDC Dc() const { return dc_; }
   Rgb At(int x, int y) const {
     GdiFlush();
-    const std::uint8_t* p = bits_ + RowBytes() * y + static_cast<std::size_t>(x) * 3;
-    return {p[2], p[1], p[0]};
+    return Pixel(x, y);
   }
   // Pixels darker than the templates within [left, right) x [top, bottom).
   int InkIn(int left, int top, int right, int bottom) const {
+    return CountIn(left, top, right, bottom, [](Rgb c) { return c.g < 150; });
+  }
+  // Pixels of another colour than c within [left, right) x [top, bottom).
+  int OtherThanIn(Rgb c, int left, int top, int right, int bottom) const {
+    return CountIn(left, top, right, bottom, [c](Rgb p) { return p != c; });
+  }
+  // Pixels that differ from those of other, laid with its corner at (left, 0).
+  int DifferencesFrom(const MemoryPage& other, int left) const {
+    GdiFlush();
     int count = 0;
-    for (int y = top; y < bottom; ++y) {
-      for (int x = left; x < right; ++x) count += At(x, y).g < 150 ? 1 : 0;
+    for (int y = 0; y < other.height_; ++y) {
+      for (int x = 0; x < other.width_; ++x) count += Pixel(left + x, y) != other.Pixel(x, y) ? 1 : 0;
     }
     return count;
   }
 
+  void Fill(Rgb c) {
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < width_; ++x) SetPixel(x, y, c);
+    }
+  }
+  void FillBox(int left, int top, int width, int height, Rgb c) {
+    for (int y = top; y < top + height; ++y) {
+      for (int x = left; x < left + width; ++x) SetPixel(x, y, c);
+    }
+  }
+  // One line in the card's font, its character cell cellHeight pixels high,
+  // drawn with its cell's corner at (x, y).
+  void DrawLine(const wchar_t* text, int x, int y, int cellHeight) {
+    LOGFONTW font{};
+    font.lfHeight = cellHeight;
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    wcscpy_s(font.lfFaceName, L"黑体");
+    HFONT handle = CreateFontIndirectW(&font);
+    HGDIOBJ previous = SelectObject(dc_, handle);
+    SetBkMode(dc_, TRANSPARENT);
+    TextOutW(dc_, x, y, text, static_cast<int>(wcslen(text)));
+    SelectObject(dc_, previous);
+    DeleteObject(handle);
+    GdiFlush();
+  }
+
  private:
   std::size_t RowBytes() const { return (static_cast<std::size_t>(width_) * 3 + 3) / 4 * 4; }
+  Rgb Pixel(int x, int y) const {
+    const std::uint8_t* p = bits_ + RowBytes() * y + static_cast<std::size_t>(x) * 3;
+    return {p[2], p[1], p[0]};
+  }
+  void SetPixel(int x, int y, Rgb c) {
+    std::uint8_t* p = bits_ + RowBytes() * y + static_cast<std::size_t>(x) * 3;
+    p[0] = c.b;
+    p[1] = c.g;
+    p[2] = c.r;
+  }
+  template <typename Test>
+  int CountIn(int left, int top, int right, int bottom, Test test) const {
+    GdiFlush();
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) count += test(Pixel(x, y)) ? 1 : 0;
+    }
+    return count;
+  }
   HDC dc_;
   int width_;
   int height_;
@@ -101,7 +158,62 @@ class MemoryPage {
   std::uint8_t* bits_ = nullptr;
 };
 
-CardPlacement Placement(int dpi, int mode) { return {{dpi, dpi}, mode, {0, 0}, {900, 0}}; }
+// The card's layout as it is defined, in tenths of a millimetre from the
+// card's top-left corner; the tests turn it into pixels themselves.
+constexpr int Px(int units, int dotsPerInch) { return units * dotsPerInch / 254; }
+
+constexpr int kCardWidth = 856;
+constexpr int kCardHeight = 540;
+constexpr int kBackPosition = 900;  // the default: 90 mm right of the front
+
+enum class Side { kFront, kBack };
+
+struct TextBox {
+  CardFaceSlot slot;
+  int x;  // the corner of the first line's character cell
+  int y;
+  int cellHeight;  // of its font
+  Side side;
+};
+
+constexpr TextBox kTextBoxes[] = {
+    {kFaceName, 170, 80, 32, Side::kFront},        {kFaceSex, 170, 150, 30, Side::kFront},
+    {kFaceNation, 340, 150, 30, Side::kFront},     {kFaceBirthYear, 170, 212, 30, Side::kFront},
+    {kFaceBirthMonth, 290, 212, 30, Side::kFront}, {kFaceBirthDay, 370, 212, 30, Side::kFront},
+    {kFaceAddress, 170, 280, 30, Side::kFront},    {kFaceAuthority, 365, 390, 30, Side::kBack},
+    {kFaceValidity, 365, 460, 30, Side::kBack},
+};
+
+// The address box: from (170, 280) to (520, 370).
+constexpr RECT kAddressBox{170, 280, 520, 370};
+
+// The citizen number's glyph row: the first glyph's corner, a glyph's size
+// and the gap between two glyphs.
+constexpr int kGlyphRowX = 300;
+constexpr int kGlyphRowY = 450;
+constexpr int kGlyphWidth = 20;
+constexpr int kGlyphHeight = 30;
+constexpr int kGlyphGap = 5;
+
+// Printers whose dots are not square, one each way round, so that a length
+// turned into pixels along the wrong axis shows.
+constexpr DeviceResolution kUnevenResolutions[] = {{600, 300}, {300, 720}};
+
+CardPlacement Placement(int dpi, int mode) { return {{dpi, dpi}, mode, {0, 0}, {kBackPosition, 0}}; }
+
+// Glyph slot k in a colour of its own.
+Rgb GlyphColour(int slot) {
+  return {static_cast<std::uint8_t>(20 * slot), 90, static_cast<std::uint8_t>(200 - 15 * slot)};
+}
+
+std::vector<std::uint8_t> ColouredGlyphFile() {
+  std::vector<std::uint8_t> file(5632, 0);
+  for (int slot = 0; slot < 11; ++slot) {
+    const std::vector<std::uint8_t> glyph = SolidBmp(4, 6, GlyphColour(slot));
+    std::copy(glyph.begin(), glyph.end(), file.begin() + slot * 512);
+  }
+  return file;
+}
 
 class CardPrintTest : public testing::Test {
  protected:
@@ -176,8 +288,13 @@ TEST_F(CardPrintTest, ModeChoosesTheSidesAndTheirPlaces) {
   // 300 dpi: the card is 1011 x 637, the back 90 mm right at x 1062.
   MemoryPage none(2100, 640);
   EXPECT_EQ(Compose(none, Placement(300, 0)), 1);
-  EXPECT_EQ(none.InkIn(0, 0, 2100, 640), 0);
-  EXPECT_EQ(none.At(5, 5), kPaper);
+  EXPECT_EQ(none.OtherThanIn(kPaper, 0, 0, 2100, 640), 0) << "neither side";
+
+  MemoryPage front(2100, 640);
+  Compose(front, Placement(300, kPrintFront));
+  EXPECT_EQ(front.At(5, 5), kFrontColour);
+  EXPECT_EQ(front.At(1010, 636), kFrontColour);
+  EXPECT_EQ(front.OtherThanIn(kPaper, 1011, 0, 2100, 640), 0) << "no back";
 
   MemoryPage back(2100, 640);
   Compose(back, Placement(300, kPrintBack));
@@ -249,15 +366,88 @@ TEST_F(CardPrintTest, ABrokenGlyphFileLeavesOutOnlyTheGlyphs) {
   EXPECT_EQ(badSlot.At(708 + 116 + 20, 1092), kInk);
 }
 
+TEST_F(CardPrintTest, EveryTextStandsAtItsPlaceInItsFontOnItsSide) {
+  DeleteFileW(photo_.c_str());
+  for (const DeviceResolution dpi : kUnevenResolutions) {
+    const int width = Px(kCardWidth, dpi.x);
+    const int height = Px(kCardHeight, dpi.y);
+    const int backLeft = Px(kBackPosition, dpi.x);
+    for (const TextBox& box : kTextBoxes) {
+      SCOPED_TRACE(testing::Message() << dpi.x << " x " << dpi.y << " dpi, slot " << box.slot);
+      text_ = CardFaceText{};
+      wcscpy_s(text_.slot[box.slot], L"汉字Ag8");
+      MemoryPage page(backLeft + width, height);
+      ASSERT_EQ(Compose(page, {dpi, kPrintFront | kPrintBack, {0, 0}, {kBackPosition, 0}}), 1);
+      // Each side as it should look: its template's colour, and the one
+      // text on the side it belongs to.
+      MemoryPage front(width, height);
+      MemoryPage back(width, height);
+      front.Fill(kFrontColour);
+      back.Fill(kBackColour);
+      MemoryPage& written = box.side == Side::kFront ? front : back;
+      written.DrawLine(text_.slot[box.slot], Px(box.x, dpi.x), Px(box.y, dpi.y), Px(box.cellHeight, dpi.y));
+      ASSERT_GT(written.InkIn(0, 0, width, height), 0);
+      EXPECT_EQ(page.DifferencesFrom(front, 0), 0) << "front";
+      EXPECT_EQ(page.DifferencesFrom(back, backLeft), 0) << "back";
+    }
+  }
+}
+
+TEST_F(CardPrintTest, TheGlyphRowStandsAtItsPlaceAndXTakesTheLastSlot) {
+  DeleteFileW(photo_.c_str());
+  WriteFileBytes(TestProgramFolder() + L"num.dat", ColouredGlyphFile());
+  wcscpy_s(text_.slot[kFaceIdNumber], L"0123456789X");
+  for (const DeviceResolution dpi : kUnevenResolutions) {
+    SCOPED_TRACE(testing::Message() << dpi.x << " x " << dpi.y << " dpi");
+    const int width = Px(kCardWidth, dpi.x);
+    const int height = Px(kCardHeight, dpi.y);
+    MemoryPage page(width, height);
+    Compose(page, {dpi, kPrintFront, {0, 0}, {0, 0}});
+    MemoryPage expected(width, height);
+    expected.Fill(kFrontColour);
+    // Gap and width are turned into pixels each on its own.
+    const int advance = Px(kGlyphGap, dpi.x) + Px(kGlyphWidth, dpi.x);
+    for (int k = 0; k < 11; ++k) {
+      // Characters 0 to 9 are the digits of their slots; the last, "X", takes slot 10.
+      expected.FillBox(Px(kGlyphRowX, dpi.x) + k * advance, Px(kGlyphRowY, dpi.y), Px(kGlyphWidth, dpi.x),
+                       Px(kGlyphHeight, dpi.y), GlyphColour(k));
+    }
+    EXPECT_EQ(page.DifferencesFrom(expected, 0), 0);
+  }
+}
+
 TEST_F(CardPrintTest, ALongAddressWrapsInsideItsBoxAndIsCutAtItsBottom) {
-  wcscpy_s(text_.slot[kFaceAddress], L"临河市清溪区望山路十八号临河市清溪区望山路十八号临河市清溪区望山路十八号");
-  MemoryPage page(1011, 637);
-  Compose(page, Placement(300, kPrintFront));
-  // The box at 300 dpi: x 200 to 614, y 330 to 437; lines of 35 pixels.
-  EXPECT_GT(page.InkIn(200, 330, 614, 365), 0);
-  EXPECT_GT(page.InkIn(200, 400, 614, 437), 0) << "the third line";
-  EXPECT_EQ(page.InkIn(200, 437, 614, 531), 0) << "below the box";
-  EXPECT_EQ(page.InkIn(614, 330, 631, 437), 0) << "right of the box";
+  DeleteFileW(photo_.c_str());
+  // Dots four times as high as wide: the box holds three lines of three or
+  // four characters, far fewer than the 35 of a full address.
+  const DeviceResolution dpi{150, 600};
+  wcscpy_s(text_.slot[kFaceAddress], L"临河市清溪区望山路十八号临河市清溪区望山路十八号临河市清溪区望山路十八");
+  ASSERT_EQ(wcslen(text_.slot[kFaceAddress]), 35u);
+  const int width = Px(kCardWidth, dpi.x);
+  const int height = Px(kCardHeight, dpi.y);
+  MemoryPage page(width, height);
+  Compose(page, {dpi, kPrintFront, {0, 0}, {0, 0}});
+  const int left = Px(kAddressBox.left, dpi.x);
+  const int top = Px(kAddressBox.top, dpi.y);
+  const int right = Px(kAddressBox.right, dpi.x);
+  const int bottom = Px(kAddressBox.bottom, dpi.y);
+  const int line = Px(30, dpi.y);
+  EXPECT_GT(page.InkIn(left, top, right, top + line), 0) << "the first line";
+  EXPECT_GT(page.InkIn(left, bottom - line, right, bottom), 0) << "the text reaches the box's bottom";
+  EXPECT_EQ(page.InkIn(0, bottom, width, height), 0) << "below the box";
+  EXPECT_EQ(page.InkIn(right, 0, width, height), 0) << "right of the box";
+}
+
+TEST_F(CardPrintTest, AnAmpersandInTheAddressIsPrintedAsItStands) {
+  DeleteFileW(photo_.c_str());
+  wcscpy_s(text_.slot[kFaceAddress], L"望山路&&8号&甲");
+  const DeviceResolution dpi{300, 300};
+  MemoryPage page(Px(kCardWidth, dpi.x), Px(kCardHeight, dpi.y));
+  Compose(page, {dpi, kPrintFront, {0, 0}, {0, 0}});
+  MemoryPage expected(Px(kCardWidth, dpi.x), Px(kCardHeight, dpi.y));
+  expected.Fill(kFrontColour);
+  expected.DrawLine(L"望山路&&8号&甲", Px(kAddressBox.left, dpi.x), Px(kAddressBox.top, dpi.y), Px(30, dpi.y));
+  EXPECT_EQ(page.DifferencesFrom(expected, 0), 0);
 }
 
 TEST_F(CardPrintTest, BitmapFilesThatCannotBeDrawnAreReportedAndLeftOut) {

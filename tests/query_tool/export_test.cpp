@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <atomic>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -25,8 +27,9 @@ constexpr wchar_t kTooManyRows[] = L"导出记录超过65535条，请缩小查�
 constexpr wchar_t kFileExists[] = L"文件已存在，没有导出任何记录。请选择一个新的文件名。";
 constexpr wchar_t kNoTemplate[] = L"找不到导出模板文件template，没有导出任何记录。";
 constexpr wchar_t kBadPathCharacters[] = L"文件路径中不能含有“;”或“}”，没有导出任何记录。";
-// An address of the full 35 characters a card holds.
+// A long address (32 characters).
 constexpr wchar_t kLongAddress[] = L"临河市清溪区望山路十八号临河市清溪区望山路十八号临河市清溪区望山";
+constexpr wchar_t kIncomplete[] = L"导出没有全部完成：";
 
 std::string Utf8(const wchar_t* text) {
   std::string out(std::wcslen(text) * 3, '\0');
@@ -66,6 +69,52 @@ std::vector<std::vector<std::string>> DatabaseRows() {
 
 bool EnvironmentHas(const wchar_t* name) { return GetEnvironmentVariableW(name, nullptr, 0) > 0; }
 
+// Puts another workbook in the template's place in the program folder for
+// the life of the object.
+class ScopedTemplate {
+ public:
+  explicit ScopedTemplate(const std::wstring& replacement) {
+    MoveFileW(path_.c_str(), kept_.c_str());
+    CopyFileW(replacement.c_str(), path_.c_str(), FALSE);
+  }
+  ~ScopedTemplate() { MoveFileExW(kept_.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING); }
+  ScopedTemplate(const ScopedTemplate&) = delete;
+  ScopedTemplate& operator=(const ScopedTemplate&) = delete;
+
+ private:
+  std::wstring path_ = TestProgramFolder() + L"template";
+  std::wstring kept_ = path_ + L".kept";
+};
+
+int SingleNumber(sqlite3* db, const char* sql) {
+  sqlite3_stmt* statement = nullptr;
+  int number = 0;
+  if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+    number = sqlite3_column_int(statement, 0);
+  sqlite3_finalize(statement);
+  return number;
+}
+
+// Blanks the page of the table cardinfo that holds its last rows: a read of
+// the table then stops there, the database reported damaged.
+void DamageLastRowsPage(const std::wstring& databasePath) {
+  Database db;
+  ASSERT_EQ(OpenCardDatabase(db), SQLITE_OK);
+  const int root = SingleNumber(db.get(), "select rootpage from sqlite_master where name = 'cardinfo';");
+  const int pageSize = SingleNumber(db.get(), "pragma page_size;");
+  db.reset();
+  std::string file = ReadWholeFile(databasePath);
+  ASSERT_GT(root, 1);
+  ASSERT_GE(file.size(), static_cast<std::size_t>(root) * pageSize);
+  const auto* page = reinterpret_cast<const std::uint8_t*>(file.data()) + static_cast<std::size_t>(root - 1) * pageSize;
+  ASSERT_EQ(page[0], 0x05) << "the table fills a single page";
+  // An interior page names its right-most child, big-endian, at offset 8.
+  const std::size_t last = static_cast<std::size_t>(page[8]) << 24 | page[9] << 16 | page[10] << 8 | page[11];
+  ASSERT_GE(file.size(), last * pageSize);
+  std::fill_n(file.begin() + (last - 1) * pageSize, pageSize, '\0');
+  WriteFileBytes(databasePath, std::vector<std::uint8_t>(file.begin(), file.end()));
+}
+
 class ExportTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -91,7 +140,7 @@ class ExportTest : public testing::Test {
   }
 
   // Stores count reads of 2024 in one statement: numbered names and
-  // numbers, both sexes, full-length addresses, "长期" validity on every
+  // numbers, both sexes, long addresses, "长期" validity on every
   // third, a newest address on every odd one.
   void StoreReads(int count) {
     const std::string sql =
@@ -204,6 +253,92 @@ TEST_F(ExportTest, RefusedTargetsAreLeftAsTheyWereAndTheUserIsTold) {
   EXPECT_EQ(0, CompareFileTime(&fixed, &modified));
   EXPECT_FALSE(FileExists(semicolon));
   EXPECT_FALSE(FileExists(chosen_));
+}
+
+TEST_F(ExportTest, FieldsOfFullLengthReachTheFileWhole) {
+  // Every field at the longest a card holds.
+  constexpr wchar_t kName[] = L"买买提明·阿卜杜热合曼·艾山江";
+  constexpr wchar_t kNation[] = L"外国血统中国籍人士";
+  constexpr wchar_t kAddress[] = L"新疆维吾尔自治区伊犁哈萨克自治州察布查尔锡伯自治县爱新舍里镇一村十二号";
+  constexpr wchar_t kAuthority[] = L"察布查尔县公安局爱新舍里派出所";
+  constexpr wchar_t kNewAddress[] = L"新疆维吾尔自治区伊犁哈萨克自治州察布查尔锡伯自治县孙扎齐牛录镇三村五号";
+  static_assert(std::size(kName) == 16 && std::size(kNation) == 10 && std::size(kAddress) == 36 &&
+                std::size(kAuthority) == 16 && std::size(kNewAddress) == 36);
+  ASSERT_TRUE(database_.Execute("insert into cardinfo values ('" + Utf8(kName) + "', '女', '" + Utf8(kNation) +
+                                "', '19851231', '" + Utf8(kAddress) + "', '65402219851231002X', '" +
+                                Utf8(kAuthority) + "', '20150601', '20350601', " +
+                                std::to_string(FileTimeTicks(At(2024, 11, 30, 23, 58, 59))) + ", '" +
+                                Utf8(kNewAddress) + "', 0);"));
+  Run([&](HWND window) {
+    QueryYear(window, 2024);
+    Export(window);
+  });
+  EXPECT_TRUE(messages_.empty());
+  const SheetContents sheet = ReadExportWithXlrd(chosen_).at("Sheet1");
+  ASSERT_EQ(2u, sheet.rows.size());
+  EXPECT_EQ((std::vector<std::string>{Utf8(kName), "女", Utf8(kNation), "1985年12月31日", Utf8(kAddress),
+                                      "65402219851231002X", Utf8(kAuthority), "2015.06.01-2035.06.01",
+                                      "2024-11-30 23:58:59", Utf8(kNewAddress)}),
+            sheet.rows[1]);
+}
+
+TEST_F(ExportTest, RowsTheDriverRefusesAreCountedInAWarningAndTheOthersWritten) {
+  StoreReads(5);
+  const ScopedTemplate nearlyFull(TestProgramFolder() + L"nearly-full.xls");
+  Run([&](HWND window) {
+    QueryYear(window, 2024);
+    Export(window);
+  });
+  ASSERT_EQ(1u, messages_.size());
+  EXPECT_EQ(std::wstring(kIncomplete) +
+                L"\n有3条记录未能写入。\n\n[Tarnwick][Spreadsheet Driver]The sheet is full: a sheet holds at most "
+                L"65536 rows",
+            messages_[0]);
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONWARNING), types_[0]);
+  // The sheet's last two rows take the first two hits.
+  const auto rows = DatabaseRows();
+  const SheetContents sheet = ReadExportWithXlrd(chosen_).at("Sheet1");
+  ASSERT_EQ(65536u, sheet.rows.size());
+  EXPECT_EQ(rows[0], sheet.rows[65534]);
+  EXPECT_EQ(rows[1], sheet.rows[65535]);
+}
+
+TEST_F(ExportTest, AReadingErrorIsToldAndTheRowsReadBeforeItAreWritten) {
+  StoreReads(200);
+  const auto rows = DatabaseRows();
+  Run([&](HWND window) {
+    QueryYear(window, 2024);
+    DamageLastRowsPage(database_.DatabasePath());
+    Export(window);
+  });
+  EXPECT_EQ(std::vector<std::wstring>{std::wstring(kIncomplete) + L"\n读取数据库时出错，导出的记录不全。"}, messages_);
+  EXPECT_EQ(std::vector<UINT>{MB_OK | MB_ICONWARNING}, types_);
+  const SheetContents sheet = ReadExportWithXlrd(chosen_).at("Sheet1");
+  ASSERT_GT(sheet.rows.size(), 1u);
+  ASSERT_LT(sheet.rows.size(), rows.size() + 1);
+  for (std::size_t i = 1; i < sheet.rows.size(); ++i) ASSERT_EQ(rows[i - 1], sheet.rows[i]) << "row " << i;
+}
+
+// Run by its own test entry, whose driver fails its first three writes.
+TEST_F(ExportTest, AFailedWriteIsToldAndASecondDisconnectWritesAgain) {
+  if (!EnvironmentHas(L"XLS_ODBC_FAILING_WRITES")) GTEST_SKIP() << "needs the driver's failing writes";
+  StoreReads(3);
+  const std::wstring first = chosen_;
+  Run([&](HWND window) {
+    QueryYear(window, 2024);
+    // Both writes of this export fail; the second of the next succeeds.
+    Export(window);
+    chosen_ = exports_ / L"第二次.xls";
+    Export(window);
+  });
+  ASSERT_EQ(1u, messages_.size());
+  EXPECT_TRUE(messages_[0].starts_with(std::wstring(kIncomplete) +
+                                       L"\n保存导出文件时出错。\n\n[Tarnwick][Spreadsheet Driver]The workbook could "
+                                       L"not be written, it is left as it was: "))
+      << testing::PrintToString(messages_[0]);
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONWARNING), types_[0]);
+  EXPECT_EQ(ReadWholeFile(TestProgramFolder() + L"template"), ReadWholeFile(first));
+  ExpectExportedDatabaseRows();
 }
 
 // Run by its own test entry, whose unixODBC knows no drivers.

@@ -1,5 +1,7 @@
 // The card detail dialog opened from the query window: the archived photo,
-// the blacklist alarm, the window's shape, and the cases that show nothing.
+// the blacklist alarm, the window's shape, the cases that show nothing, and
+// its print button (the print job is the window tests' stand-in, which
+// records what would be printed).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -18,6 +20,7 @@
 #include "query_tool/list_row.h"
 #include "query_tool/resource_ids.h"
 #include "query_window_fixture.h"
+#include "reader_app/fake_print_job.h"
 #include "reader_app/window_fixture.h"
 #include "support/message_pump.h"
 #include "support/temp_folder.h"
@@ -84,6 +87,16 @@ int AlarmRedPixels(HWND window, const RECT& box) {
   DeleteDC(memory);
   ReleaseDC(window, screen);
   return red;
+}
+
+// Clicks the detail dialog's toolbar button at index as the mouse would.
+void ClickToolbarButton(HWND detail, int index) {
+  HWND toolbar = GetDlgItem(detail, 104);
+  RECT button{};
+  SendMessageW(toolbar, TB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&button));
+  const LPARAM at = MAKELPARAM((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+  SendMessageW(toolbar, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(toolbar, WM_LBUTTONUP, 0, at);
 }
 
 POINT FirstRow(HWND window) {
@@ -262,6 +275,30 @@ TEST_F(CardDetailTest, PrintsTheListedReadWithSpreadNameAndBareMonthAndDay) {
     DeleteDC(page);
     ReleaseDC(nullptr, screen);
   });
+}
+
+TEST_F(CardDetailTest, ThePrintButtonPrintsTheReadOnShowWithItsArchivedPhoto) {
+  ASSERT_TRUE(database_.Execute("update cardinfo set cardname = '韩川', birth = '19800805';"));
+  const std::wstring photo = database_.Folder() + L"202403\\05_" + SampleCard().idNumber + L".bmp";
+  ResetFakePrint();
+  const ModalOutcome outcome = OpenDetail([&](HWND detail) {
+    ClickToolbarButton(detail, 0);
+    const FakePrintJob& job = FakePrint();
+    EXPECT_EQ(job.calls, 1);
+    EXPECT_EQ(job.owner, detail);
+    EXPECT_EQ(job.count, kFaceSlotCount);
+    EXPECT_STREQ(job.text.slot[kFaceName], L"韩  川");
+    EXPECT_STREQ(job.text.slot[kFaceBirthYear], L"1980");
+    EXPECT_STREQ(job.text.slot[kFaceBirthMonth], L"8");
+    EXPECT_STREQ(job.text.slot[kFaceBirthDay], L"5");
+    EXPECT_STREQ(job.text.slot[kFaceValidity], L"2010.05.07-2030.05.07");
+    EXPECT_STREQ(job.text.slot[kFaceIdNumber], SampleCard().idNumber);
+    EXPECT_FALSE(job.photo.empty());
+    EXPECT_EQ(job.photo, ReadWholeFile(photo));
+    SendMessageW(detail, WM_COMMAND, MAKEWPARAM(ID_CARD_CLOSE, 0), 0);
+  });
+  EXPECT_TRUE(outcome.stepsRan);
+  EXPECT_FALSE(outcome.closedByDriver) << "printing closed the dialog or the close button did nothing";
 }
 
 TEST(RowPhotoPathTest, OnlyNumbersTheArchiveWouldStoreNameAFile) {

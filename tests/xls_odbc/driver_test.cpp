@@ -29,6 +29,24 @@ const std::vector<std::vector<std::string>> kRows = {
     {"𠀀王", "男", "汉", "1999年09月09日", "X", "1", "A", "B", "C", "D"},
 };
 
+// Files of the process may not grow beyond a size while the object lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::size_t bytes) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &original_);
+    rlimit limited = original_;
+    limited.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limited);
+  }
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &original_); }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit original_{};
+};
+
 void Bind(OdbcSession& session, const std::vector<std::string>& row, std::vector<std::u16string>& texts) {
   texts.clear();
   for (const std::string& cell : row) texts.push_back(Utf16(cell));
@@ -126,26 +144,72 @@ TEST_F(DriverTest, RefusesMissingDamagedAndNetworkWorkbooks) {
   }
 }
 
-TEST_F(DriverTest, FailedWriteAtDisconnectIsAnErrorAndLeavesTheFileAsItWas) {
+TEST_F(DriverTest, FailedWriteAtDisconnectKeepsFileAndConnectionAndIsTriedAgain) {
   const auto before = FileBytes(workbook_);
   OdbcSession session;
   ASSERT_EQ(SQL_SUCCESS, Connect(session));
   InsertRows(session, std::vector(200, kRows[0]));
-  // No file may grow beyond the template's size: the new workbook cannot be written.
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit original;
-  getrlimit(RLIMIT_FSIZE, &original);
-  rlimit limited = original;
-  limited.rlim_cur = before.size();
-  setrlimit(RLIMIT_FSIZE, &limited);
-  const SQLRETURN result = session.Disconnect();
-  setrlimit(RLIMIT_FSIZE, &original);
-  EXPECT_EQ(SQL_ERROR, result);
-  EXPECT_TRUE(session.FirstDiagnostic(SQL_HANDLE_DBC)
-                  .starts_with(u"HY000 [Tarnwick][Spreadsheet Driver]The workbook could not be written"))
-      << xls::ToUtf8(session.FirstDiagnostic(SQL_HANDLE_DBC));
-  EXPECT_EQ(before, FileBytes(workbook_));
-  EXPECT_TRUE(OtherFiles().empty());
+  {
+    // No file may grow beyond the template's size: the new workbook cannot be written.
+    const FileSizeLimit limit(before.size());
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+      SCOPED_TRACE(attempt);
+      EXPECT_EQ(SQL_ERROR, session.Disconnect());
+      EXPECT_TRUE(session.FirstDiagnostic(SQL_HANDLE_DBC)
+                      .starts_with(u"HY000 [Tarnwick][Spreadsheet Driver]The workbook could not be written"))
+          << xls::ToUtf8(session.FirstDiagnostic(SQL_HANDLE_DBC));
+      EXPECT_EQ(before, FileBytes(workbook_));
+      EXPECT_TRUE(OtherFiles().empty());
+    }
+  }
+  // Still connected: it takes another row, and the next disconnect writes them all.
+  InsertRows(session, {kRows[1]});
+  ASSERT_EQ(SQL_SUCCESS, session.Disconnect());
+  const SheetContents sheet = ReadWithXlrd(workbook_).at("Sheet1");
+  ASSERT_EQ(202u, sheet.rows.size());
+  EXPECT_EQ(kRows[0], sheet.rows[200]);
+  EXPECT_EQ(kRows[1], sheet.rows[201]);
+}
+
+TEST_F(DriverTest, OneConnectionAtATimeWritesAWorkbookAndReadersAreNeverRefused) {
+  OdbcSession first;
+  ASSERT_EQ(SQL_SUCCESS, Connect(first));
+  OdbcSession second;
+  EXPECT_EQ(SQL_ERROR, Connect(second));
+  const std::u16string refusal = second.FirstDiagnostic(SQL_HANDLE_DBC);
+  EXPECT_TRUE(refusal.starts_with(u"08001 [Tarnwick][Spreadsheet Driver]The workbook is open for writing by another "
+                                  u"connection: "))
+      << xls::ToUtf8(refusal);
+  OdbcSession reader;
+  EXPECT_EQ(SQL_SUCCESS, Connect(reader, false));
+  InsertRows(first, {kRows[0]});
+  ASSERT_EQ(SQL_SUCCESS, first.Disconnect());
+  // Once the first has written its rows, the second appends below them.
+  ASSERT_EQ(SQL_SUCCESS, Connect(second)) << xls::ToUtf8(second.FirstDiagnostic(SQL_HANDLE_DBC));
+  InsertRows(second, {kRows[1]});
+  ASSERT_EQ(SQL_SUCCESS, second.Disconnect());
+  const SheetContents sheet = ReadWithXlrd(workbook_).at("Sheet1");
+  ASSERT_EQ(3u, sheet.rows.size());
+  EXPECT_EQ(kRows[0], sheet.rows[1]);
+  EXPECT_EQ(kRows[1], sheet.rows[2]);
+}
+
+TEST_F(DriverTest, DotDotStepsAreTakenByNameAndNeverLeaveTheDrive) {
+  // Drive C: is a folder beside the workbook's folder.
+  const auto driveC = scratch_.Path() / "drive_c";
+  std::filesystem::create_directory(driveC);
+  std::filesystem::create_directory_symlink(driveC, scratch_.Path() / "prefix" / "dosdevices" / "c:");
+  std::filesystem::copy_file(workbook_, driveC / "Inside.xls");
+  for (const std::u16string path : {u"C:\\..\\导出\\Export.xls", u"C:\\a\\..\\..\\导出\\Export.xls"}) {
+    OdbcSession session;
+    EXPECT_EQ(SQL_ERROR, session.Connect(ExportConnectionString(path))) << xls::ToUtf8(path);
+    EXPECT_EQ(u"08001 [Tarnwick][Spreadsheet Driver]The workbook path leaves its drive: " + path,
+              session.FirstDiagnostic(SQL_HANDLE_DBC));
+  }
+  // As on Windows, a step back within the drive needs no folder to step out of.
+  OdbcSession within;
+  EXPECT_EQ(SQL_SUCCESS, within.Connect(ExportConnectionString(u"C:\\missing\\.\\..\\Inside.xls")))
+      << xls::ToUtf8(within.FirstDiagnostic(SQL_HANDLE_DBC));
 }
 
 TEST_F(DriverTest, FullSheetRefusesTheNextRowAndKeepsTheOthers) {

@@ -54,7 +54,8 @@ SQLRETURN OdbcSession::Disconnect() {
   if (statement_) SQLFreeHandle(SQL_HANDLE_STMT, statement_);
   statement_ = SQL_NULL_HSTMT;
   const SQLRETURN result = SQLDisconnect(connection_);
-  connected_ = false;
+  // A failed disconnect leaves the connection open.
+  if (SQL_SUCCEEDED(result)) connected_ = false;
   return result;
 }
 

@@ -18,7 +18,7 @@ namespace {
 // Appends rows "name N", "数据 N" to Sheet1 and saves.
 void AppendRows(const std::filesystem::path& path, int rows) {
   std::optional<xls::WorkbookFile> file;
-  ASSERT_EQ(xls::OpenStatus::kOpened, xls::WorkbookFile::Open(path, file));
+  ASSERT_EQ(xls::OpenStatus::kOpened, xls::WorkbookFile::Open(path, xls::Access::kWrite, file));
   const auto sheet = file->workbook().FindSheet(u"SHEET1");
   ASSERT_TRUE(sheet);
   for (int i = 0; i < rows; ++i) {
