@@ -20,6 +20,12 @@ RequestExecutionLevel admin
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwick"
 !define MENU_FOLDER "$SMPROGRAMS\Tarnwick"
+; Exit codes beside 0 (done) and 2 (a silent run found a program of the
+; suite running and changed nothing).
+!define EXIT_OLDER_WINDOWS 1
+!define EXIT_FILES_NOT_REPLACED 3
+; ERROR_ELEVATION_REQUIRED, which deployment tools know.
+!define EXIT_NOT_ADMINISTRATOR 740
 !define RECORDS_KEPT_TEXT "各用户的设置 RoraDI.ini、读卡数据库 card2 和照片存档都保存在用户自己的文件夹（%APPDATA%\Tarnwick，或在配置中选定的保存文件夹）中，卸载时不会删除。"
 
 Name "Tarnwick ${VERSION}"
@@ -28,6 +34,10 @@ OutFile "${SETUP_FILE}"
 ; 64-bit Windows too.
 InstallDir "$PROGRAMFILES\Tarnwick"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
+; A file that cannot be replaced (held open by another program) stops the
+; setup, which then exits with EXIT_FILES_NOT_REPLACED: skipping it would
+; leave programs of two versions side by side and report success.
+AllowSkipFiles off
 ShowInstDetails show
 ShowUninstDetails show
 
@@ -35,7 +45,10 @@ ShowUninstDetails show
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Tarnwick.exe"
+; No "run Tarnwick" box on the last page: the setup runs with an
+; administrator's rights, often under an administrator's account, and the
+; program started from it would keep its settings and first reads in that
+; account's profile instead of the clerk's.
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -72,8 +85,22 @@ ShowUninstDetails show
 
 !macro RefuseOlderWindows
   MessageBox MB_OK|MB_ICONSTOP "Tarnwick 需要 Windows 7 SP1 或更高版本。" /SD IDOK
-  SetErrorLevel 1
+  SetErrorLevel ${EXIT_OLDER_WINDOWS}
   Quit
+!macroend
+
+; The program folder under Program Files, the entries for all users and the
+; registry entry need an administrator's rights. Without them (a standard
+; account with the elevation prompt turned off, or a start that skipped
+; it) every write would fail one by one: stop before the first.
+!macro RefuseWithoutAdministratorRights
+  UserInfo::GetAccountType
+  Pop $R0
+  ${If} $R0 != "Admin"
+    MessageBox MB_OK|MB_ICONSTOP "安装和卸载 Tarnwick 需要管理员权限。请右键单击此程序，选择“以管理员身份运行”。" /SD IDOK
+    SetErrorLevel ${EXIT_NOT_ADMINISTRATOR}
+    Quit
+  ${EndIf}
 !macroend
 
 ; The programs are built for Windows 7 SP1 and later.
@@ -85,6 +112,16 @@ Function .onInit
   ${AndIf} ${AtMostServicePack} 0
     !insertmacro RefuseOlderWindows
   ${EndIf}
+  !insertmacro RefuseWithoutAdministratorRights
+FunctionEnd
+
+; Called when a file could not be replaced and the setup stopped part way.
+Function .onInstFailed
+  SetErrorLevel ${EXIT_FILES_NOT_REPLACED}
+FunctionEnd
+
+Function un.onInit
+  !insertmacro RefuseWithoutAdministratorRights
 FunctionEnd
 
 Section "-programs"

@@ -2,8 +2,10 @@
 """The setup file as an administrator uses it, in a Wine prefix made fresh
 for the run (64-bit, so the 32-bit programs land in the 32-bit Program Files
 folder): a silent install, a read with the installed reader program started
-from its Start-menu entry, a reinstall refused while the program runs and
-done once it is closed, and a silent uninstall that keeps the records."""
+from its Start-menu entry, an upgrade to the next version refused while the
+program runs, stopped with an error while a file is held open, and done once
+both let go, and a silent uninstall that keeps the records."""
+import hashlib
 import os
 import re
 import struct
@@ -15,18 +17,24 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from wine_tools import (PORT, Emulator, archived_photo, stored_card_ids, wait_for, wine,  # noqa: E402
                         write_settings)
 
-SETUP, PROGRAM_FOLDER = sys.argv[1], sys.argv[2]
-emulator = Emulator(sys.argv[3])
-SAMPLE_CARD = sys.argv[4]
-WINDOW_CLOSE = sys.argv[5]
+SETUP, PROGRAM_FOLDER, VERSION = sys.argv[1:4]
+NEXT_SETUP, NEXT_PROGRAM_FOLDER, NEXT_VERSION = sys.argv[4:7]
+emulator = Emulator(sys.argv[7])
+SAMPLE_CARD = sys.argv[8]
+WINDOW_CLOSE, HOLD_FILE = sys.argv[9:11]
 SAMPLE_ID = "99052119920314002X"
 UNINSTALL_KEY = r"HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Tarnwick"
 MENU_PROGRAMS = ("Tarnwick", "Pellory", "BlackList")
 SETUP_ABORTED = 2
+FILES_NOT_REPLACED = 3
 
 
 def unix_path(windows_path):
     return wine("winepath", "-u", windows_path).stdout.decode().strip()
+
+
+def windows_path(host_path):
+    return wine("winepath", "-w", host_path).stdout.decode().strip()
 
 
 def shortcut_target(lnk):
@@ -56,6 +64,40 @@ def registry_values(key):
     return {m.group(1): m.group(2) for m in re.finditer(r"^\s+(.+?)\s+REG_\w+\s+(.*?)\s*$", out, re.M)}
 
 
+def folder_contents(folder):
+    """Every file below a folder, by its relative path, with the SHA-256 of
+    its bytes."""
+    contents = {}
+    for parent, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(parent, name)
+            with open(path, "rb") as f:
+                contents[os.path.relpath(path, folder)] = hashlib.sha256(f.read()).hexdigest()
+    return contents
+
+
+class HeldOpen:
+    """Keeps a file open without sharing it (hold-file.exe), as another
+    program may, for the time of a with block."""
+
+    def __init__(self, path):
+        self.path = path
+
+    def __enter__(self):
+        self.holder = subprocess.Popen(["wine", HOLD_FILE, windows_path(self.path)], stdin=subprocess.PIPE,
+                                       stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if self.holder.stdout.readline().strip() != b"held":
+            self.holder.kill()
+            self.holder.wait()
+            raise AssertionError("could not hold %s open" % self.path)
+        return self
+
+    def __exit__(self, *exc):
+        self.holder.stdin.close()
+        self.holder.wait(timeout=30)
+        self.holder.stdout.close()
+
+
 def environment_folder(variable):
     """The folder an environment variable of the prefix names (for example
     APPDATA), as a host path."""
@@ -79,8 +121,8 @@ class InstallerTest(unittest.TestCase):
             self.program.kill()
             self.program.wait()
 
-    def run_setup(self, *args):
-        return wine(SETUP, "/S", *args, timeout=300).returncode
+    def run_setup(self, setup, *args):
+        return wine(setup, "/S", *args, timeout=300).returncode
 
     def path(self, name):
         return os.path.join(self.settings_folder, name)
@@ -104,17 +146,21 @@ class InstallerTest(unittest.TestCase):
         self.program.wait(timeout=30)
         return self.program.returncode
 
-    def assert_installed(self):
-        shipped = sorted(os.listdir(PROGRAM_FOLDER))
-        self.assertEqual(sorted(os.listdir(INSTALLED)), sorted(shipped + ["Uninstall.exe"]))
+    def assert_installed(self, program_folder, version):
+        """The program folder holds exactly the files of program_folder, the
+        uninstaller beside them, and the entries name that version."""
+        shipped = folder_contents(program_folder)
+        installed = folder_contents(INSTALLED)
+        self.assertIn("Uninstall.exe", installed)
+        del installed["Uninstall.exe"]
+        self.assertEqual(sorted(installed), sorted(shipped))
         for name in shipped:
-            with open(os.path.join(PROGRAM_FOLDER, name), "rb") as a, open(os.path.join(INSTALLED, name), "rb") as b:
-                self.assertEqual(a.read(), b.read(), name)
-        expected_menu = [p + ".lnk" for p in MENU_PROGRAMS if os.path.exists(os.path.join(PROGRAM_FOLDER, p + ".exe"))]
+            self.assertEqual(installed[name], shipped[name], "%s differs from the one of %s" % (name, version))
+        expected_menu = [p + ".lnk" for p in MENU_PROGRAMS if os.path.exists(os.path.join(program_folder, p + ".exe"))]
         self.assertEqual(sorted(os.listdir(MENU)), sorted(expected_menu))
         entry = registry_values(UNINSTALL_KEY)
         self.assertEqual(entry.get("DisplayName"), "Tarnwick")
-        self.assertRegex(entry.get("DisplayVersion", ""), r"^\d+\.\d+\.\d+$")
+        self.assertEqual(entry.get("DisplayVersion"), version)
         self.assertTrue(entry.get("Publisher"))
         self.assertIn("Uninstall.exe", entry.get("UninstallString", ""))
 
@@ -136,21 +182,28 @@ class InstallerTest(unittest.TestCase):
         self.assertTrue(wait_for(lambda: os.path.exists(self.archived_photo()), 10))
 
     def test_install_read_upgrade_and_uninstall(self):
-        self.assertEqual(self.run_setup(), 0)
-        self.assert_installed()
+        self.assertEqual(self.run_setup(SETUP), 0)
+        self.assert_installed(PROGRAM_FOLDER, VERSION)
         self.assertTrue(os.path.exists(DESKTOP_ENTRY))
 
         self.read_a_card()
         # A silent setup cannot ask to close the running program: it ends
         # without replacing anything.
-        self.assertEqual(self.run_setup(), SETUP_ABORTED)
+        self.assertEqual(self.run_setup(NEXT_SETUP), SETUP_ABORTED)
+        self.assert_installed(PROGRAM_FOLDER, VERSION)
         self.assertIsNone(self.program.poll())
         self.assertEqual(self.close_program(), 0)
+        records = folder_contents(self.settings_folder)
+        self.assertIn("card2", records)
 
-        self.assertEqual(self.run_setup(), 0)
-        self.assert_installed()
-        self.assertEqual(self.stored_ids(), [SAMPLE_ID])
-        self.assertTrue(os.path.exists(self.archived_photo()))
+        # A file held open by another program cannot be replaced: the setup
+        # stops and says so instead of leaving a mix of versions behind.
+        with HeldOpen(os.path.join(INSTALLED, "blacklist.txt")):
+            self.assertEqual(self.run_setup(NEXT_SETUP), FILES_NOT_REPLACED)
+
+        self.assertEqual(self.run_setup(NEXT_SETUP), 0)
+        self.assert_installed(NEXT_PROGRAM_FOLDER, NEXT_VERSION)
+        self.assertEqual(folder_contents(self.settings_folder), records)
 
         # The uninstaller copies itself away and returns at once; the copy
         # has done its work when the prefix's last process has ended.
@@ -160,9 +213,7 @@ class InstallerTest(unittest.TestCase):
         self.assertFalse(os.path.exists(MENU))
         self.assertFalse(os.path.exists(DESKTOP_ENTRY))
         self.assertEqual(registry_values(UNINSTALL_KEY), {})
-        self.assertEqual(self.stored_ids(), [SAMPLE_ID])
-        self.assertTrue(os.path.exists(self.archived_photo()))
-        self.assertTrue(os.path.exists(self.path("RoraDI.ini")))
+        self.assertEqual(folder_contents(self.settings_folder), records)
 
 
 if __name__ == "__main__":
