@@ -72,7 +72,7 @@ class ProgramTest(unittest.TestCase):
         # Like the window's close box: the program ends its dialog, joins
         # the polling thread and exits by itself.
         wine(WINDOW_CLOSE, "居民身份证阅读器")
-        self.program.wait(timeout=30)
+        self.program.wait(timeout=60)
         return self.program.returncode
 
     def test_a_card_laid_on_is_stored_and_archived_and_the_program_closes_cleanly(self):
