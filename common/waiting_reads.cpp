@@ -65,7 +65,8 @@ std::vector<unsigned char> ReadPhotoBytes(const wchar_t* photo) {
 template <std::size_t N>
 void ColumnText(sqlite3_stmt* statement, int column, wchar_t (&field)[N]) {
   const auto* text = static_cast<const wchar_t*>(sqlite3_column_text16(statement, column));
-  const std::size_t units = text == nullptr ? 0 : static_cast<std::size_t>(sqlite3_column_bytes16(statement, column)) / sizeof(wchar_t);
+  const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes16(statement, column));
+  const std::size_t units = text == nullptr ? 0 : bytes / sizeof(wchar_t);
   const std::size_t kept = units < N ? units : N - 1;
   if (kept > 0) wmemcpy(field, text, kept);
   field[kept] = L'\0';
@@ -117,7 +118,8 @@ void ArchiveWaitingPhoto(sqlite3_stmt* s, const StoredRead& read) {
   HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
-  const bool whole = WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr) && written == static_cast<DWORD>(size);
+  const auto length = static_cast<DWORD>(size);
+  const bool whole = WriteFile(file, bytes, length, &written, nullptr) && written == length;
   CloseHandle(file);
   SYSTEMTIME date{};
   date.wYear = static_cast<WORD>(read.datetag >> 16);

@@ -124,10 +124,15 @@ class CardPoller {
     InvalidateRect(window_, nullptr, TRUE);
   }
 
-  // Waits until the window has taken the read just announced. A take that
-  // came after an earlier wait timed out left the event set, so it is
-  // cleared before the announcement; a stop signalled just before the
-  // clearing still shows in the run flag.
+  // Posts a message that carries the shared read. A take that came after an
+  // earlier wait timed out left the event set, so it is cleared first; a
+  // stop signalled just before the clearing still shows in the run flag.
+  void Announce(UINT message, WPARAM wParam, LPARAM lParam) {
+    ResetEvent(handshake_);
+    Notify(message, wParam, lParam);
+  }
+
+  // Waits until the window has taken the read just announced.
   void WaitForTake() {
     if (Shared().running.load() != 0) WaitForSingleObject(handshake_, kHandshakeTimeoutMs);
   }
@@ -157,9 +162,8 @@ class CardPoller {
     const unsigned sequence = ++Shared().lastSequence;
     const BlacklistAnswer answer = LookUpBlacklist(card.idNumber, LookupWaitMs());
     Publish(card, sequence, photo);
-    ResetEvent(handshake_);
     if (answer == BlacklistAnswer::kUnknown) Shared().rechecks.Add(sequence, card.idNumber);
-    Notify(WM_CARD_READ, sequence, answer == BlacklistAnswer::kUnknown ? kBlacklistUnchecked : 0);
+    Announce(WM_CARD_READ, sequence, answer == BlacklistAnswer::kUnknown ? kBlacklistUnchecked : 0);
     if (answer == BlacklistAnswer::kListed) Notify(WM_CARD_STATUS, kBlacklistHit, static_cast<LPARAM>(sequence));
     WaitForTake();
     lastReported_ = kStatusSuccess;
@@ -167,8 +171,7 @@ class CardPoller {
     GetLocalTime(&now);
     if (settings_.readAppend != 0 && ReadNewAddress(link_, card) == kStatusSuccess) {
       Publish(card, sequence, nullptr);
-      ResetEvent(handshake_);
-      Notify(WM_CARD_STATUS, kNewAddressAdded, static_cast<LPARAM>(sequence));
+      Announce(WM_CARD_STATUS, kNewAddressAdded, static_cast<LPARAM>(sequence));
       WaitForTake();
     }
     if (settings_.autoSave != 0) {
@@ -185,7 +188,8 @@ class CardPoller {
   void RetryWhatFailedBefore() {
     if (!Shared().rechecks.Empty()) {
       for (const BlacklistRechecks::Answer& answer : Shared().rechecks.AskAgain(kRecheckWaitMs)) {
-        Notify(WM_CARD_STATUS, answer.listed ? kBlacklistHit : kBlacklistCleared, static_cast<LPARAM>(answer.sequence));
+        const WPARAM kind = answer.listed ? kBlacklistHit : kBlacklistCleared;
+        Notify(WM_CARD_STATUS, kind, static_cast<LPARAM>(answer.sequence));
       }
     }
     // Reads left waiting by an earlier run are announced before they go.

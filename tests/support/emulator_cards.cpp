@@ -9,7 +9,9 @@
 
 namespace {
 // The host's file system, as Wine shows it.
-std::filesystem::path HostPath(const std::string& path) { return std::filesystem::path(L"Z:" + std::filesystem::path(path).wstring()); }
+std::filesystem::path HostPath(const std::string& path) {
+  return std::filesystem::path(L"Z:" + std::filesystem::path(path).wstring());
+}
 
 std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
 
