@@ -51,6 +51,17 @@ class StartUpTest : public testing::Test {
     SetMessageBoxHandler({});
   }
 
+  // Starts the program and closes the first window it shows, noting its title.
+  ModalOutcome StartAndCloseTheFirstWindow() {
+    return DriveModal([&] { return static_cast<INT_PTR>(app_.InitInstance()); },
+                      [&](HWND window) {
+                        wchar_t title[64] = {};
+                        GetWindowTextW(window, title, 64);
+                        shown_.titles.push_back(title);
+                        PostMessageW(window, WM_COMMAND, ID_TOOL_EXIT, 0);
+                      });
+  }
+
   ScopedAppDataFolder appData_;
   ShownWindows shown_;
   CTarnwickApp app_;
@@ -79,13 +90,7 @@ TEST_F(StartUpTest, TheConfigurationDialogComesFirstAndLeavingItStillOpensTheMai
 }
 
 TEST_F(StartUpTest, WithoutTheSettingTheMainWindowComesStraightAway) {
-  const ModalOutcome main = DriveModal([&] { return static_cast<INT_PTR>(app_.InitInstance()); },
-                                       [&](HWND window) {
-                                         wchar_t title[64] = {};
-                                         GetWindowTextW(window, title, 64);
-                                         shown_.titles.push_back(title);
-                                         PostMessageW(window, WM_COMMAND, ID_TOOL_EXIT, 0);
-                                       });
+  const ModalOutcome main = StartAndCloseTheFirstWindow();
   EXPECT_EQ(main.result, FALSE);
   const std::vector<std::wstring> expected = {L"居民身份证阅读器"};
   EXPECT_EQ(shown_.titles, expected);
@@ -128,13 +133,7 @@ TEST_F(StartUpTest, ADamagedCard2IsNamedLeftAloneAndTheMainWindowStillOpens) {
     messages.emplace_back(text);
     return IDOK;
   });
-  const ModalOutcome main = DriveModal([&] { return static_cast<INT_PTR>(app_.InitInstance()); },
-                                       [&](HWND window) {
-                                         wchar_t title[64] = {};
-                                         GetWindowTextW(window, title, 64);
-                                         shown_.titles.push_back(title);
-                                         PostMessageW(window, WM_COMMAND, ID_TOOL_EXIT, 0);
-                                       });
+  const ModalOutcome main = StartAndCloseTheFirstWindow();
   EXPECT_EQ(main.result, FALSE);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find(card2), std::wstring::npos) << "the message does not name the file";
