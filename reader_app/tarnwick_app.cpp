@@ -3,9 +3,9 @@
 #include <objbase.h>
 #include <sqlite3.h>
 
-#include "common/card_database.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
+#include "reader_app/card_database_upkeep.h"
 #include "reader_app/config_dlg.h"
 #include "reader_app/tarnwick_dlg.h"
 
@@ -16,9 +16,9 @@ BOOL CTarnwickApp::InitInstance() {
   LoadSettings();
   m_bComStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   m_bSqliteStarted = sqlite3_initialize() == SQLITE_OK;
-  // A card2 from before the query tool's indices gets them here; the query
-  // tool itself never writes. Searches still work (slowly) if this fails.
-  AddQueryIndexes();
+  // The query tool and the editor never write the database's form,
+  // indices or statistics; the reader program keeps them current here.
+  KeepCardDatabaseCurrent();
   if (GetDialog() != 0) {
     CConfigDlg config;
     config.DoModal();
