@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <exception>
+#include <memory>
 #include <thread>
 
 #include "framework/application.h"
@@ -11,7 +12,6 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"TarnwickProgress";
 constexpr UINT kWorkProgress = WM_APP + 40;
-constexpr UINT kWorkDone = WM_APP + 41;
 constexpr UINT_PTR kShowTimer = 1;
 constexpr int kClientWidth = 400;
 constexpr int kClientHeight = 92;
@@ -101,13 +101,31 @@ class ProgressWindow {
   HFONT m_font = nullptr;
 };
 
+// Keeps the windows of this thread answering until the event is set.
+void PumpUntilSet(HANDLE event) {
+  while (MsgWaitForMultipleObjects(1, &event, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      // A quit asked for meanwhile is for the loop that runs next.
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));
+        WaitForSingleObject(event, INFINITE);
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+}
+
 }  // namespace
 
 int RunWithProgressWindow(const ProgressTexts& texts, bool showsBar, const ProgressWork& work) {
   ProgressWindow window(texts, showsBar);
   const HWND handle = window.Handle();
+  std::unique_ptr<void, decltype(&CloseHandle)> done(CreateEventW(nullptr, TRUE, FALSE, nullptr), &CloseHandle);
   // Without a window the work still has to be done.
-  if (handle == nullptr) return work([](int) {});
+  if (handle == nullptr || done.get() == nullptr) return work([](int) {});
 
   int result = 0;
   std::exception_ptr failure;
@@ -117,18 +135,10 @@ int RunWithProgressWindow(const ProgressTexts& texts, bool showsBar, const Progr
     } catch (...) {
       failure = std::current_exception();
     }
-    PostMessageW(handle, kWorkDone, 0, 0);
+    SetEvent(done.get());
   });
-  MSG message;
-  BOOL got;
-  while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
-    if (message.hwnd == handle && message.message == kWorkDone) break;
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  PumpUntilSet(done.get());
   worker.join();
-  // A quit asked for meanwhile is for the loop that runs next.
-  if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
   if (failure) std::rethrow_exception(failure);
   return result;
 }
