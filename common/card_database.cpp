@@ -8,7 +8,6 @@
 #include "card/photo.h"
 #include "common/checked_format.h"
 #include "common/database_handles.h"
-#include "common/mapped_database_reads.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 
@@ -172,10 +171,7 @@ int OpenCardDatabase(sqlite3** handle, int waitMs) {
   char utf8Path[kPathCapacity * 3];
   if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) return SQLITE_CANTOPEN;
   const int result = sqlite3_open_v2(utf8Path, handle, SQLITE_OPEN_READWRITE, nullptr);
-  if (result == SQLITE_OK) {
-    sqlite3_busy_timeout(*handle, waitMs);
-    MapDatabaseReads(*handle, path);
-  }
+  if (result == SQLITE_OK) sqlite3_busy_timeout(*handle, waitMs);
   return result;
 }
 

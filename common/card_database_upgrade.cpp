@@ -86,7 +86,7 @@ int OpenFile(const wchar_t* path, Database& db) {
   db.reset(raw);
   if (result != SQLITE_OK) return result;
   sqlite3_busy_timeout(raw, kDatabaseBusyTimeoutMs);
-  MapDatabaseReads(raw, path);
+  MapDatabaseReads(raw);
   return SQLITE_OK;
 }
 
@@ -216,6 +216,7 @@ class Conversion {
 
   UpgradeResult Run(const UpgradePaths& paths, std::uint32_t& changeCounter) {
     int result = OpenCardDatabase(old_);
+    if (result == SQLITE_OK) MapDatabaseReads(old_.get());
     if (result == SQLITE_OK) result = OpenFile(paths.converting, fresh_);
     if (result == SQLITE_OK) result = Execute(old_, "begin;");
     if (result == SQLITE_OK) result = CountTables();

@@ -22,8 +22,13 @@ bool IsOnLocalFixedDisk(const wchar_t* path) {
   return type == DRIVE_FIXED || type == DRIVE_RAMDISK;
 }
 
-bool MapDatabaseReads(sqlite3* db, const wchar_t* path) {
-  if (!IsOnLocalFixedDisk(path)) return false;
+bool MapDatabaseReads(sqlite3* db) {
+  const char* file = sqlite3_db_filename(db, "main");
+  wchar_t path[kPathCapacity];
+  if (file == nullptr || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, file, -1, path, kPathCapacity) == 0 ||
+      !IsOnLocalFixedDisk(path)) {
+    return false;
+  }
   char pragma[64];
   sqlite3_snprintf(sizeof(pragma), pragma, "pragma mmap_size = %lld;", static_cast<long long>(kMappedBytes));
   // SQLite falls back to reading page by page when the mapping cannot be

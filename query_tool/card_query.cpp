@@ -7,6 +7,7 @@
 #include <cwchar>
 
 #include "common/database_handles.h"
+#include "common/mapped_database_reads.h"
 
 namespace {
 // Positions of the columns of cardinfo, whose order is fixed.
@@ -61,6 +62,7 @@ void DecodeRow(sqlite3_stmt* statement, CardRow& row) {
 }  // namespace
 
 int GetReadTimeRange(sqlite3* db, std::int64_t& earliest, std::int64_t& latest) {
+  MapDatabaseReads(db);
   Statement select;
   if (const int prepared = PrepareStatement(db, kReadTimeRangeStatement, select); prepared != SQLITE_OK) return prepared;
   const int step = sqlite3_step(select.get());
@@ -71,6 +73,7 @@ int GetReadTimeRange(sqlite3* db, std::int64_t& earliest, std::int64_t& latest) 
 }
 
 std::int32_t CountCardReads(sqlite3* db, const QueryContext& query) {
+  MapDatabaseReads(db);
   Statement count;
   if (PrepareStatement(db, kCountStatement, count) != SQLITE_OK) return 0;
   BindSearch(count.get(), query);
@@ -80,6 +83,7 @@ std::int32_t CountCardReads(sqlite3* db, const QueryContext& query) {
 
 int ReadCardRows(sqlite3* db, RowAction action, QueryContext& query, CardRow& row) {
   const bool allRows = (query.mode & kQueryAllRows) != 0;
+  MapDatabaseReads(db);
   Statement select;
   if (const int prepared = PrepareStatement(db, allRows ? kAllRowsStatement : kPageStatement, select); prepared != SQLITE_OK) {
     return prepared;

@@ -1,6 +1,7 @@
 // The query tool's reads of the card database. Each takes a connection
-// opened by OpenCardDatabase and never writes. Results are SQLite codes,
-// 0 for success.
+// opened by OpenCardDatabase, reads through a mapping of a file on a local
+// disk (common/mapped_database_reads.h), and never writes. Results are
+// SQLite codes, 0 for success.
 #pragma once
 
 #include <cstdint>

@@ -113,6 +113,17 @@ TEST(CardQueryTest, OverlongTextsFromTheDatabaseAreCutToTheirFields) {
   EXPECT_EQ(std::wstring(rows[0].newAddress), std::wstring(35, L'n'));
 }
 
+TEST(CardQueryTest, SearchesReadALocalFileThroughAMapping) {
+  QueryDatabase database;
+  Database db;
+  ASSERT_EQ(OpenCardDatabase(db), SQLITE_OK);
+  CountCardReads(db.get(), Everything());
+  Statement size;
+  ASSERT_EQ(PrepareStatement(db, "pragma mmap_size;", size), SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(size.get()), SQLITE_ROW);
+  EXPECT_GT(sqlite3_column_int64(size.get(), 0), 0);
+}
+
 TEST(CardQueryTest, TimeRangeOfEmptyAndFilledDatabase) {
   QueryDatabase database;
   Database db;
