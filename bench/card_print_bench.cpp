@@ -86,8 +86,11 @@ int wmain(int argc, wchar_t** argv) {
   const CardImage card{static_cast<std::uint8_t*>(bits), cardWidth, cardHeight};
 
   const CardPlacement placement{dpi, kPrintFront | kPrintBack, {0, 0}, {900, 0}};
-  const double total = MedianMs(rounds, [&] { ComposeCardSides(page, placement, text, photo.c_str()); });
   const std::wstring front = ProgramFile(L"front.bmp");
+  // Without the card image or the templates nothing would be drawn.
+  const bool composes = ComposeCardSides(page, placement, text, photo.c_str()) == 1 &&
+                        DrawBitmapFile(cardDc, 0, 0, cardWidth, cardHeight, front.c_str()) == kFileMapped;
+  const double total = MedianMs(rounds, [&] { ComposeCardSides(page, placement, text, photo.c_str()); });
   const std::wstring glyphs = ProgramFile(L"num.dat");
   const double templateMs =
       MedianMs(rounds, [&] { DrawBitmapFile(cardDc, 0, 0, cardWidth, cardHeight, front.c_str()); });
@@ -112,6 +115,10 @@ int wmain(int argc, wchar_t** argv) {
               " texts and page copies %.2f ms (%.0f%%)\n",
               2 * templateMs, 200 * templateMs / total, photoMs, 100 * photoMs / total, glyphMs,
               100 * glyphMs / total, rest, 100 * rest / total);
+  if (!composes) {
+    std::printf("FAIL: the card cannot be composed\n");
+    return 1;
+  }
   if (total > kLimitMs) {
     std::printf("FAIL: composing takes more than %.0f ms\n", kLimitMs);
     return 1;

@@ -101,7 +101,7 @@ Result BestWebp(const RgbImage& image) {
 Result WltResult(const RgbImage& image, std::vector<std::uint8_t>& stream) {
   stream = EncodeWltPhoto(image);
   RgbImage decoded;
-  DecodeWltPhoto(stream, decoded);
+  if (!DecodeWltPhoto(stream, decoded)) return {};
   return {stream.size(), PeakSignalToNoise(image, decoded), 0};
 }
 
@@ -126,11 +126,14 @@ int main() {
   std::printf("%-8s %12s %12s %16s %16s\n", "image", "WLT bytes", "WLT PSNR", "JPEG q/bytes/PSNR",
               "WebP q/bytes/PSNR");
   double wltSum = 0, jpegSum = 0, webpSum = 0;
+  bool decoded = true;
   std::vector<std::vector<std::uint8_t>> streams;
   const auto images = SamplePortraitSet();
   for (std::size_t i = 0; i < images.size(); ++i) {
     std::vector<std::uint8_t> stream;
     const Result wlt = WltResult(images[i], stream);
+    // A photo that does not decode has no size.
+    decoded = decoded && wlt.bytes != 0;
     streams.push_back(std::move(stream));
     const Result jpeg = BestJpeg(images[i]);
     const Result webp = BestWebp(images[i]);
@@ -143,5 +146,5 @@ int main() {
   const double count = static_cast<double>(images.size());
   std::printf("%-8s %12s %12.2f %16.2f %16.2f\n", "mean", "", wltSum / count, jpegSum / count, webpSum / count);
   std::printf("WLT decode time, median: %.0f us\n", MedianDecodeMicroseconds(streams));
-  return 0;
+  return decoded ? 0 : 1;
 }

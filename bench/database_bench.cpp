@@ -166,5 +166,7 @@ int wmain() {
               Median(stores) / Median(bare));
   std::printf("PurgeReadsBefore, one month     %8.0f ms  (%d reads with photos, result %d, target 2000 ms)\n", purgeMs,
               kReadsPerMonth, purged);
-  return 0;
+  // A lookup that never finds a listed number, or a purge that failed, did
+  // not do the work timed.
+  return hits > 0 && purged == 0 ? 0 : 1;
 }

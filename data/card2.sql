@@ -36,6 +36,11 @@ CREATE INDEX cardinfo_datetag ON cardinfo (datetag, cardid);
 -- under the NOCASE collation; these two also hold every column the searches
 -- test, so counting their hits never reads the table. The reader program
 -- adds the same indices to an older card2.
+-- SQLite picks among them by how many reads each range holds, which it
+-- learns from the samples of sqlite_stat4 (the library is built with STAT4):
+-- the reader program gathers them from the stored reads at its start
+-- whenever a table has grown or shrunk tenfold. None ship here, since
+-- samples of made-up reads would misdescribe a counter's own.
 CREATE INDEX cardinfo_readtime ON cardinfo (readtime);
 CREATE INDEX cardinfo_name ON cardinfo (cardname COLLATE NOCASE, readtime, cardid, sex);
 CREATE INDEX cardinfo_number ON cardinfo (cardid COLLATE NOCASE, readtime, cardname, sex);

@@ -7,18 +7,9 @@
 #include <cwchar>
 
 #include "common/database_handles.h"
+#include "common/mapped_database_reads.h"
 
 namespace {
-constexpr wchar_t kSelectTimeRange[] = L"select min(readtime),max(readtime) from cardinfo;";
-constexpr wchar_t kCountReads[] =
-    L"select count(cardid) from cardinfo where cardname like ? and cardid like ? and sex like ? and readtime "
-    L"between ? and ?;";
-constexpr wchar_t kSelectPage[] =
-    L"select * from cardinfo where cardname like ? and cardid like ? and sex like ? and readtime between ? and ? "
-    L"limit 50 offset ?;";
-constexpr wchar_t kSelectAll[] =
-    L"select * from cardinfo where cardname like ? and cardid like ? and sex like ? and readtime between ? and ?;";
-
 // Positions of the columns of cardinfo, whose order is fixed.
 enum Column : int {
   kName, kSex, kNation, kBirth, kAddress, kIdNumber, kAuthority, kValidFrom, kValidTo, kReadTime, kNewAddress,
@@ -71,8 +62,9 @@ void DecodeRow(sqlite3_stmt* statement, CardRow& row) {
 }  // namespace
 
 int GetReadTimeRange(sqlite3* db, std::int64_t& earliest, std::int64_t& latest) {
+  MapDatabaseReads(db);
   Statement select;
-  if (const int prepared = PrepareStatement(db, kSelectTimeRange, select); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kReadTimeRangeStatement, select); prepared != SQLITE_OK) return prepared;
   const int step = sqlite3_step(select.get());
   if (step != SQLITE_ROW) return step;
   earliest = sqlite3_column_int64(select.get(), 0);
@@ -81,8 +73,9 @@ int GetReadTimeRange(sqlite3* db, std::int64_t& earliest, std::int64_t& latest) 
 }
 
 std::int32_t CountCardReads(sqlite3* db, const QueryContext& query) {
+  MapDatabaseReads(db);
   Statement count;
-  if (PrepareStatement(db, kCountReads, count) != SQLITE_OK) return kCountFailed;
+  if (PrepareStatement(db, kCountStatement, count) != SQLITE_OK) return kCountFailed;
   BindSearch(count.get(), query);
   if (sqlite3_step(count.get()) != SQLITE_ROW) return kCountFailed;
   return sqlite3_column_int(count.get(), 0);
@@ -90,8 +83,9 @@ std::int32_t CountCardReads(sqlite3* db, const QueryContext& query) {
 
 int ReadCardRows(sqlite3* db, RowAction action, QueryContext& query, CardRow& row) {
   const bool allRows = (query.mode & kQueryAllRows) != 0;
+  MapDatabaseReads(db);
   Statement select;
-  if (const int prepared = PrepareStatement(db, allRows ? kSelectAll : kSelectPage, select); prepared != SQLITE_OK) {
+  if (const int prepared = PrepareStatement(db, allRows ? kAllRowsStatement : kPageStatement, select); prepared != SQLITE_OK) {
     return prepared;
   }
   BindSearch(select.get(), query);

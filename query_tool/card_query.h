@@ -1,6 +1,7 @@
 // The query tool's reads of the card database. Each takes a connection
-// opened by OpenCardDatabase and never writes. Results are SQLite codes,
-// 0 for success.
+// opened by OpenCardDatabase, reads through a mapping of a file on a local
+// disk (common/mapped_database_reads.h), and never writes. Results are
+// SQLite codes, 0 for success.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +9,21 @@
 #include "query_tool/card_row.h"
 
 struct sqlite3;
+
+// The query window's statements. Which index answers one depends on the
+// values bound and on the database's statistics, never on the text, which
+// stays as it is. Parameters: the name, number and sex patterns (texts),
+// the first and last reading time (64-bit integers), and for the page the
+// offset of its first row.
+inline constexpr wchar_t kReadTimeRangeStatement[] = L"select min(readtime),max(readtime) from cardinfo;";
+inline constexpr wchar_t kCountStatement[] =
+    L"select count(cardid) from cardinfo where cardname like ? and cardid like ? and sex like ? and readtime "
+    L"between ? and ?;";
+inline constexpr wchar_t kPageStatement[] =
+    L"select * from cardinfo where cardname like ? and cardid like ? and sex like ? and readtime between ? and ? "
+    L"limit 50 offset ?;";
+inline constexpr wchar_t kAllRowsStatement[] =
+    L"select * from cardinfo where cardname like ? and cardid like ? and sex like ? and readtime between ? and ?;";
 
 // The earliest and latest stored reading times. Without a row (an error)
 // the outputs keep what the caller put in them.

@@ -7,6 +7,7 @@
 #include "common/card_database_check.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
+#include "reader_app/card_database_upkeep.h"
 #include "reader_app/config_dlg.h"
 #include "reader_app/tarnwick_dlg.h"
 
@@ -19,10 +20,9 @@ BOOL CTarnwickApp::InitInstance() {
   m_bSqliteStarted = sqlite3_initialize() == SQLITE_OK;
   // A damaged card2 is named to the user and left alone; the program goes on
   // showing cards, and the polling loop reports what it cannot check or store.
-  const bool databaseReadable = CheckCardDatabaseAtStart();
-  // A card2 from before the query tool's indices gets them here; the query
-  // tool itself never writes. Searches still work (slowly) if this fails.
-  if (databaseReadable) AddQueryIndexes();
+  // The query tool and the editor never write the database's form,
+  // indices or statistics; the reader program keeps them current here.
+  if (CheckCardDatabaseAtStart()) KeepCardDatabaseCurrent();
   if (GetDialog() != 0) {
     CConfigDlg config;
     config.DoModal();
