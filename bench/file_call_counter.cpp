@@ -86,7 +86,9 @@ int Open(sqlite3_vfs*, sqlite3_filename name, sqlite3_file* file, int flags, int
 }
 
 int Delete(sqlite3_vfs*, const char* name, int syncDir) { return g_platform->xDelete(g_platform, name, syncDir); }
-int Access(sqlite3_vfs*, const char* name, int flags, int* out) { return g_platform->xAccess(g_platform, name, flags, out); }
+int Access(sqlite3_vfs*, const char* name, int flags, int* out) {
+  return g_platform->xAccess(g_platform, name, flags, out);
+}
 int FullPathname(sqlite3_vfs*, const char* name, int size, char* out) {
   return g_platform->xFullPathname(g_platform, name, size, out);
 }

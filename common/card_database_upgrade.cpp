@@ -207,9 +207,9 @@ bool Named(const std::vector<SchemaEntry>& entries, const std::string& name) {
 
 // One conversion from the old file into the new one, which holds a copy of
 // the prepared database. The new file is filled in one transaction of its
-// own while the old file stays read-locked: the transaction's first read
-// takes the lock, and it is held until the old connection closes, so no
-// program writes the old file meanwhile.
+// own while the old file's write lock is held, from before its first read
+// until the old connection closes: no program writes the old file
+// meanwhile, whatever its journal mode; readers go on.
 class Conversion {
  public:
   explicit Conversion(const UpgradeProgress& progress) : work_(progress) {}
@@ -218,7 +218,7 @@ class Conversion {
     int result = OpenCardDatabase(old_);
     if (result == SQLITE_OK) MapDatabaseReads(old_.get());
     if (result == SQLITE_OK) result = OpenFile(paths.converting, fresh_);
-    if (result == SQLITE_OK) result = Execute(old_, "begin;");
+    if (result == SQLITE_OK) result = Execute(old_, "begin immediate;");
     if (result == SQLITE_OK) result = CountTables();
     if (result == SQLITE_OK && !ReadChangeCounter(paths.database, changeCounter)) result = SQLITE_IOERR_READ;
     if (result == SQLITE_OK) result = Execute(fresh_, std::string(kBuildSettings) + "begin;");
@@ -334,10 +334,24 @@ class Conversion {
   WorkDone work_;
 };
 
+// True when a journal of card2 stands beside it: SQLite would take it for
+// the new file's and play the old file's pages into it. The conversion's
+// own connection plays back or removes any journal it finds; one can only
+// come from a program that wrote, and stopped half-way, between the end of
+// the write lock and the replacement.
+bool HasJournal(const wchar_t* database) {
+  for (const wchar_t* suffix : {L"-journal", L"-wal"}) {
+    wchar_t journal[kPathCapacity];
+    if (!JoinPath(database, suffix, journal) || Exists(journal)) return true;
+  }
+  return false;
+}
+
 // Replaces card2 by the new file, keeping the old one under the backup
-// name. A program that wrote card2 between the end of the read lock and the
-// replacement wrote into the old file: it is put back then.
+// name. A program that wrote card2 between the end of the write lock and
+// the replacement wrote into the old file: it is put back then.
 UpgradeResult ReplaceOldFile(const UpgradePaths& paths, std::uint32_t copiedCounter) {
+  if (HasJournal(paths.database)) return {UpgradeStep::kReplace, ERROR_BUSY};
   wchar_t backup[kPathCapacity];
   if (!FreeBackupPath(backup)) return {UpgradeStep::kReplace, ERROR_FILE_EXISTS};
   if (!ReplaceFileW(paths.database, paths.converting, backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {

@@ -48,7 +48,8 @@ using UpgradeProgress = std::function<void(int permille)>;
 // the searches. Checks that each table has as many rows as in the old file,
 // then replaces card2 by the new file in one step and keeps the old one
 // beside under kOldFormBackupName. Other programs may read card2 meanwhile;
-// one that writes it waits. On failure card2 is left as it was and nothing
-// of the attempt stays beside it. Runs on any thread; progress is called on
-// the same one.
+// one that writes it waits. A card2 that another program holds open, or
+// that has a journal beside it, is not replaced. On failure card2 is left
+// as it was and nothing of the attempt stays beside it. Runs on any
+// thread; progress is called on the same one.
 UpgradeResult UpgradeCardDatabase(const UpgradeProgress& progress);

@@ -64,7 +64,9 @@ void DecodeRow(sqlite3_stmt* statement, CardRow& row) {
 int GetReadTimeRange(sqlite3* db, std::int64_t& earliest, std::int64_t& latest) {
   MapDatabaseReads(db);
   Statement select;
-  if (const int prepared = PrepareStatement(db, kReadTimeRangeStatement, select); prepared != SQLITE_OK) return prepared;
+  if (const int prepared = PrepareStatement(db, kReadTimeRangeStatement, select); prepared != SQLITE_OK) {
+    return prepared;
+  }
   const int step = sqlite3_step(select.get());
   if (step != SQLITE_ROW) return step;
   earliest = sqlite3_column_int64(select.get(), 0);
@@ -85,7 +87,8 @@ int ReadCardRows(sqlite3* db, RowAction action, QueryContext& query, CardRow& ro
   const bool allRows = (query.mode & kQueryAllRows) != 0;
   MapDatabaseReads(db);
   Statement select;
-  if (const int prepared = PrepareStatement(db, allRows ? kAllRowsStatement : kPageStatement, select); prepared != SQLITE_OK) {
+  const wchar_t* const text = allRows ? kAllRowsStatement : kPageStatement;
+  if (const int prepared = PrepareStatement(db, text, select); prepared != SQLITE_OK) {
     return prepared;
   }
   BindSearch(select.get(), query);

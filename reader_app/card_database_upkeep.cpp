@@ -13,9 +13,13 @@
 
 namespace {
 
-constexpr ProgressTexts kConversionTexts{L"转换验卡记录库", L"正在把验卡记录库 card2 转换为新的格式，以加快查询。请稍候……"};
-constexpr ProgressTexts kStatisticsTexts{L"更新查询统计", L"正在更新验卡记录库的查询统计，以加快查询。请稍候……"};
-constexpr wchar_t kConversionFailed[] = L"验卡记录库 card2 未能转换为新的格式（%ls，代码 %d）。程序继续使用原来的文件，记录不受影响。";
+constexpr ProgressTexts kConversionTexts{
+    L"转换验卡记录库", L"正在把验卡记录库 card2 转换为新的格式，以加快查询。请稍候……"};
+constexpr ProgressTexts kStatisticsTexts{
+    L"更新查询统计", L"正在更新验卡记录库的查询统计，以加快查询。请稍候……"};
+// The failed step and its code (SQLite's, or the system's for a file).
+constexpr wchar_t kConversionFailed[] =
+    L"验卡记录库 card2 未能转换为新的格式（%ls，代码 %d）。程序继续使用原来的文件，记录不受影响。";
 
 const wchar_t* StepText(UpgradeStep step) {
   switch (step) {
@@ -25,7 +29,7 @@ const wchar_t* StepText(UpgradeStep step) {
       return L"复制记录";
     case UpgradeStep::kCheck:
       return L"核对记录条数";
-    default:
+    default:  // kReplace
       return L"替换原来的文件";
   }
 }
@@ -33,7 +37,7 @@ const wchar_t* StepText(UpgradeStep step) {
 void ConvertOldForm() {
   UpgradeResult result;
   RunWithProgressWindow(kConversionTexts, true, [&result](const ProgressReport& report) {
-    result = UpgradeCardDatabase([&report](int permille) { report(permille); });
+    result = UpgradeCardDatabase(report);
     return 0;
   });
   if (result.failedAt == UpgradeStep::kNone) return;

@@ -169,9 +169,9 @@ TEST(CardQueryTest, WithoutStatisticsEachCountUsesItsIndex) {
 }
 
 // Two years of reads, 2,400 of them at even steps: 1,000 three-character
-// names (each read two or three times), 600 citizen numbers in six regions,
-// as the reader program stores them, then the statistics it gathers at its
-// start.
+// names (each read two or three times) and 300 citizen numbers in six
+// regions (each read eight times), then the statistics the reader program
+// gathers at its start.
 class SearchPlanTest : public ::testing::Test {
  protected:
   void SetUp() override {
