@@ -95,9 +95,9 @@ class ProgramTest(unittest.TestCase):
 
     def test_reads_left_waiting_by_a_killed_program_are_stored_once_by_the_next_run(self):
         self.assertTrue(wait_for(self.reader_contacted, 20))
-        # A backup program keeps everybody out of card2 for a while.
+        # Another program holds the write lock for a while (readers may go on).
         holder = sqlite3.connect(self.path("card2"), isolation_level=None)
-        holder.execute("begin exclusive")
+        holder.execute("begin immediate")
         try:
             for waiting in (1, 2):
                 emulator("lay", SAMPLE_CARD)
