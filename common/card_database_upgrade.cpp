@@ -77,17 +77,9 @@ bool ReadChangeCounter(const wchar_t* path, std::uint32_t& counter) {
 }
 
 int OpenFile(const wchar_t* path, Database& db) {
-  char utf8Path[kPathCapacity * 3];
-  if (WideCharToMultiByte(CP_UTF8, 0, path, -1, utf8Path, sizeof(utf8Path), nullptr, nullptr) == 0) {
-    return SQLITE_CANTOPEN;
-  }
-  sqlite3* raw = nullptr;
-  const int result = sqlite3_open_v2(utf8Path, &raw, SQLITE_OPEN_READWRITE, nullptr);
-  db.reset(raw);
-  if (result != SQLITE_OK) return result;
-  sqlite3_busy_timeout(raw, kDatabaseBusyTimeoutMs);
-  MapDatabaseReads(raw);
-  return SQLITE_OK;
+  const int result = OpenDatabaseFile(path, SQLITE_OPEN_READWRITE, kDatabaseBusyTimeoutMs, db);
+  if (result == SQLITE_OK) MapDatabaseReads(db.get());
+  return result;
 }
 
 int Execute(const Database& db, const std::string& sql) {
