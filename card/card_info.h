@@ -21,6 +21,14 @@ struct CardInfo {
   wchar_t validityText[24];
 };
 
+// The card's photo as the reader delivers it: the WLT bytes, before any
+// decoding. Central records send these rather than the bitmap.
+inline constexpr std::size_t kLargestPhotoBytes = 1024;
+struct CardPhotoBytes {
+  std::uint32_t size;
+  std::uint8_t bytes[kLargestPhotoBytes];
+};
+
 // Size of the card's text block in bytes, and of the newest-address block.
 inline constexpr std::size_t kCardTextBytes = 256;
 inline constexpr std::size_t kNewAddressBytes = 70;

@@ -19,6 +19,12 @@ constexpr wchar_t kSelectEqualRead[] =
     L"datetag=?12 limit 1;";
 constexpr wchar_t kSelectBlacklisted[] = L"select reason from blacklist where cardid=?;";
 constexpr wchar_t kDeletePurged[] = L"delete from cardinfo where datetag<?;";
+// With central records on, card2 also holds the outbox of reads not yet on
+// the server; the purge keeps those rows until they are sent.
+constexpr wchar_t kHasOutbox[] = L"select 1 from sqlite_schema where type='table' and name='central_outbox';";
+constexpr wchar_t kDeletePurgedKeepingUnsent[] =
+    L"delete from cardinfo where datetag<?1 and not exists (select 1 from central_outbox o "
+    L"where o.cardid=cardinfo.cardid and o.readtime=cardinfo.readtime);";
 // A month of reads touches pages all over the name and number indices; a
 // cache that holds them all writes each page once instead of spilling.
 constexpr char kPurgeCache[] = "pragma cache_size = -131072;";
@@ -30,6 +36,12 @@ constexpr char kAddQueryIndexes[] =
 constexpr wchar_t kThumbnailCache[] = L"Thumbs.db";
 // An archived photo's citizen number and one unit more, to see a longer one.
 constexpr std::size_t kIdNumberCapacity = 20;
+
+constexpr char kBeginStore[] = "begin immediate;";
+constexpr char kCommitStore[] = "commit;";
+constexpr char kRollbackStore[] = "rollback;";
+
+StoredReadCompanion g_companion{nullptr, nullptr};
 
 int Open(Database& db) { return OpenCardDatabase(db); }
 
@@ -44,11 +56,34 @@ void BindField(sqlite3_stmt* statement, int index, const wchar_t (&field)[N]) {
   sqlite3_bind_text16(statement, index, field, static_cast<int>(units * sizeof(wchar_t)), SQLITE_STATIC);
 }
 
+template <std::size_t N>
+void TakeField(sqlite3_stmt* statement, int column, wchar_t (&field)[N]) {
+  const auto* text = static_cast<const wchar_t*>(sqlite3_column_text16(statement, column));
+  const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes16(statement, column));
+  const std::size_t units = text == nullptr ? 0 : bytes / sizeof(wchar_t);
+  const std::size_t kept = units < N ? units : N - 1;
+  if (kept > 0) wmemcpy(field, text, kept);
+  field[kept] = L'\0';
+}
+
 int DoneIsSuccess(int result) { return result == SQLITE_DONE ? SQLITE_OK : result; }
 
+int InsertRow(const Database& db, const StoredRead& read) {
+  Statement insert;
+  if (const int prepared = Prepare(db, kInsertRead, insert); prepared != SQLITE_OK) return prepared;
+  BindStoredRead(insert.get(), read);
+  return DoneIsSuccess(sqlite3_step(insert.get()));
+}
+
 int DeletePurgedRows(const Database& db, std::uint32_t limit) {
+  Statement outbox;
+  if (const int prepared = Prepare(db, kHasOutbox, outbox); prepared != SQLITE_OK) return prepared;
+  const int found = sqlite3_step(outbox.get());
+  if (found != SQLITE_ROW && found != SQLITE_DONE) return found;
+  outbox.reset();
   Statement remove;
-  if (const int prepared = Prepare(db, kDeletePurged, remove); prepared != SQLITE_OK) return prepared;
+  const wchar_t* text = found == SQLITE_ROW ? kDeletePurgedKeepingUnsent : kDeletePurged;
+  if (const int prepared = Prepare(db, text, remove); prepared != SQLITE_OK) return prepared;
   sqlite3_bind_int64(remove.get(), 1, static_cast<sqlite3_int64>(limit));
   return DoneIsSuccess(sqlite3_step(remove.get()));
 }
@@ -207,19 +242,50 @@ void BindStoredRead(sqlite3_stmt* s, const StoredRead& read) {
   sqlite3_bind_int(s, 12, static_cast<int>(read.datetag));
 }
 
+void TakeStoredRead(sqlite3_stmt* s, int first, StoredRead& read) {
+  CardInfo& card = read.card;
+  TakeField(s, first + 0, card.name);
+  TakeField(s, first + 1, card.sex);
+  TakeField(s, first + 2, card.nation);
+  TakeField(s, first + 3, card.birth);
+  TakeField(s, first + 4, card.address);
+  TakeField(s, first + 5, card.idNumber);
+  TakeField(s, first + 6, card.authority);
+  TakeField(s, first + 7, card.validFrom);
+  TakeField(s, first + 8, card.validTo);
+  read.readtime = sqlite3_column_int64(s, first + 9);
+  TakeField(s, first + 10, card.newAddress);
+  read.datetag = static_cast<std::uint32_t>(sqlite3_column_int64(s, first + 11));
+}
+
 StoredRead MakeStoredRead(const CardInfo& card, SYSTEMTIME& time) {
   time.wMilliseconds = 0;
-  return {card, FileTimeTicks(time), DateTag(time)};
+  return {card, FileTimeTicks(time), DateTag(time), {}};
 }
 
 int InsertStoredRead(const StoredRead& read, int waitMs) {
   Database db;
   if (const int opened = OpenCardDatabase(db, waitMs); opened != SQLITE_OK) return opened;
-  Statement insert;
-  if (const int prepared = Prepare(db, kInsertRead, insert); prepared != SQLITE_OK) return prepared;
-  BindStoredRead(insert.get(), read);
-  return DoneIsSuccess(sqlite3_step(insert.get()));
+  if (g_companion.inTransaction == nullptr) return InsertRow(db, read);
+  // The write lock is taken at the start, so that the row and its companion
+  // wait for another program's lock once, not half-way.
+  if (const int begun = sqlite3_exec(db.get(), kBeginStore, nullptr, nullptr, nullptr); begun != SQLITE_OK) {
+    return begun;
+  }
+  int result = InsertRow(db, read);
+  if (result == SQLITE_OK) result = g_companion.inTransaction(db.get(), read);
+  if (result == SQLITE_OK) result = sqlite3_exec(db.get(), kCommitStore, nullptr, nullptr, nullptr);
+  if (result == SQLITE_OK) {
+    if (g_companion.committed != nullptr) g_companion.committed();
+    return result;
+  }
+  // A commit that failed busy leaves the transaction open; either way
+  // nothing of this store may stay.
+  sqlite3_exec(db.get(), kRollbackStore, nullptr, nullptr, nullptr);
+  return result;
 }
+
+void SetStoredReadCompanion(StoredReadCompanion companion) { g_companion = companion; }
 
 int HasStoredRead(const StoredRead& read, int waitMs) {
   Database db;

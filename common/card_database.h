@@ -23,18 +23,35 @@ int OpenCardDatabase(sqlite3** handle, int waitMs = kDatabaseBusyTimeoutMs);
 // 0 when the row was inserted, else the SQLite code of the failed step.
 int StoreCardRead(const CardInfo& card, SYSTEMTIME& time, int waitMs = kDatabaseBusyTimeoutMs);
 
-// One read as cardinfo holds it: the card and its two time columns.
+// One read as cardinfo holds it: the card and its two time columns, and
+// the photo bytes the reader delivered (size 0: none kept), which cardinfo
+// does not hold but central records send.
 struct StoredRead {
   CardInfo card;
   std::int64_t readtime;
   std::uint32_t datetag;
+  CardPhotoBytes photo;
 };
 // The read's two time columns from its local time (milliseconds set to 0).
 StoredRead MakeStoredRead(const CardInfo& card, SYSTEMTIME& time);
 // Binds the read's twelve columns, in cardinfo's order, to parameters 1 to 12.
 void BindStoredRead(sqlite3_stmt* statement, const StoredRead& read);
+// Reads the twelve columns, in cardinfo's order, from the statement's row
+// starting at firstColumn; a text longer than its field is cut to fit.
+void TakeStoredRead(sqlite3_stmt* statement, int firstColumn, StoredRead& read);
 // Inserts the read's row: 0, else the SQLite code of the failed step.
 int InsertStoredRead(const StoredRead& read, int waitMs);
+// What must commit with every row a store inserts, in the same transaction:
+// central records queue the read for the server there, so that a stored
+// read is always queued and a queued read always stored. inTransaction
+// gets the open connection inside the transaction: 0, else an SQLite code
+// that rolls the row back; committed runs once the row is committed. Unset
+// (the default): the row alone. Set before any store runs.
+struct StoredReadCompanion {
+  int (*inTransaction)(sqlite3* db, const StoredRead& read);
+  void (*committed)();
+};
+void SetStoredReadCompanion(StoredReadCompanion companion);
 // 1 when cardinfo has a row equal to read in every column, 0 when it has
 // none, else the SQLite code of the failed step (a negative value).
 int HasStoredRead(const StoredRead& read, int waitMs);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <vector>
 
 #include "card/photo.h"
@@ -11,16 +12,22 @@
 #include "common/working_folders.h"
 
 namespace {
-// The columns of cardinfo in its order, then the photo, and whether a store
-// of the row into card2 has begun (it may have committed before a kill).
+// The columns of cardinfo in its order, then the photo bitmap, whether a
+// store of the row into card2 has begun (it may have committed before a
+// kill), and the photo bytes the reader delivered (a later column: queues
+// made before it get it added on their next write).
 constexpr char kCreateQueue[] =
     "create table if not exists waitingread ("
     " id integer primary key autoincrement,"
     " cardname text not null, sex text not null, nation text not null, birth text not null,"
     " address text not null, cardid text not null, authority text not null, validfrom text not null,"
     " validto text not null, readtime integer not null, newaddress text not null, datetag integer not null,"
-    " photo blob, storing integer not null default 0);";
-constexpr wchar_t kInsertWaiting[] = L"insert into waitingread values (null, ?,?,?,?,?, ?,?,?,?,?, ?,?, ?, 0);";
+    " photo blob, storing integer not null default 0, wlt blob);";
+constexpr wchar_t kHasWltColumn[] = L"select 1 from pragma_table_info('waitingread') where name='wlt';";
+constexpr char kAddWltColumn[] = "alter table waitingread add column wlt blob;";
+constexpr wchar_t kInsertWaiting[] =
+    L"insert into waitingread (cardname, sex, nation, birth, address, cardid, authority, validfrom, validto, "
+    L"readtime, newaddress, datetag, photo, wlt) values (?,?,?,?,?, ?,?,?,?,?, ?,?, ?,?);";
 constexpr wchar_t kCountWaiting[] = L"select count(*) from waitingread;";
 constexpr wchar_t kSelectOldest[] = L"select * from waitingread order by id limit 1;";
 constexpr wchar_t kMarkStoring[] = L"update waitingread set storing = 1 where id = ?;";
@@ -31,8 +38,7 @@ constexpr int kQueueBusyTimeoutMs = 5000;
 constexpr LONGLONG kPhotoSizeLimit = 4 * 1024 * 1024;
 constexpr wchar_t kArchivedCopyName[] = L"waiting.bmp";
 
-enum Column { kIdColumn = 0, kFirstReadColumn = 1, kReadtimeColumn = 10, kDatetagColumn = 12, kPhotoColumn = 13,
-              kStoringColumn = 14 };
+enum Column { kIdColumn = 0, kFirstReadColumn = 1, kPhotoColumn = 13, kStoringColumn = 14, kWltColumn = 15 };
 
 int OpenQueue(Database& db, int flags) {
   wchar_t path[kPathCapacity];
@@ -62,16 +68,6 @@ std::vector<unsigned char> ReadPhotoBytes(const wchar_t* photo) {
   return bytes;
 }
 
-template <std::size_t N>
-void ColumnText(sqlite3_stmt* statement, int column, wchar_t (&field)[N]) {
-  const auto* text = static_cast<const wchar_t*>(sqlite3_column_text16(statement, column));
-  const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes16(statement, column));
-  const std::size_t units = text == nullptr ? 0 : bytes / sizeof(wchar_t);
-  const std::size_t kept = units < N ? units : N - 1;
-  if (kept > 0) wmemcpy(field, text, kept);
-  field[kept] = L'\0';
-}
-
 int DoneIsOk(int stepped) { return stepped == SQLITE_DONE ? SQLITE_OK : stepped; }
 
 int RunOnRow(const Database& db, const wchar_t* text, sqlite3_int64 id) {
@@ -79,6 +75,31 @@ int RunOnRow(const Database& db, const wchar_t* text, sqlite3_int64 id) {
   if (const int prepared = PrepareStatement(db.get(), text, statement); prepared != SQLITE_OK) return prepared;
   sqlite3_bind_int64(statement.get(), 1, id);
   return DoneIsOk(sqlite3_step(statement.get()));
+}
+
+// The reader's photo bytes of the current row; none from a queue made
+// before they were kept, or when the column holds more than a card has.
+void TakePhotoBytes(sqlite3_stmt* s, CardPhotoBytes& photo) {
+  photo.size = 0;
+  if (sqlite3_column_count(s) <= kWltColumn) return;
+  const void* bytes = sqlite3_column_blob(s, kWltColumn);
+  const int size = sqlite3_column_bytes(s, kWltColumn);
+  if (bytes == nullptr || size <= 0 || static_cast<std::size_t>(size) > kLargestPhotoBytes) return;
+  std::memcpy(photo.bytes, bytes, static_cast<std::size_t>(size));
+  photo.size = static_cast<std::uint32_t>(size);
+}
+
+// Gives a queue made before the photo bytes were kept their column.
+int EnsureQueueTable(const Database& db) {
+  if (const int created = sqlite3_exec(db.get(), kCreateQueue, nullptr, nullptr, nullptr); created != SQLITE_OK) {
+    return created;
+  }
+  Statement column;
+  if (const int prepared = PrepareStatement(db.get(), kHasWltColumn, column); prepared != SQLITE_OK) return prepared;
+  const int stepped = sqlite3_step(column.get());
+  if (stepped == SQLITE_ROW) return SQLITE_OK;
+  if (stepped != SQLITE_DONE) return stepped;
+  return sqlite3_exec(db.get(), kAddWltColumn, nullptr, nullptr, nullptr);
 }
 
 // The oldest waiting read as the statement's current row.
@@ -91,20 +112,9 @@ struct WaitingRead {
 WaitingRead TakeRow(sqlite3_stmt* s) {
   WaitingRead row{};
   row.id = sqlite3_column_int64(s, kIdColumn);
-  CardInfo& card = row.read.card;
-  ColumnText(s, kFirstReadColumn + 0, card.name);
-  ColumnText(s, kFirstReadColumn + 1, card.sex);
-  ColumnText(s, kFirstReadColumn + 2, card.nation);
-  ColumnText(s, kFirstReadColumn + 3, card.birth);
-  ColumnText(s, kFirstReadColumn + 4, card.address);
-  ColumnText(s, kFirstReadColumn + 5, card.idNumber);
-  ColumnText(s, kFirstReadColumn + 6, card.authority);
-  ColumnText(s, kFirstReadColumn + 7, card.validFrom);
-  ColumnText(s, kFirstReadColumn + 8, card.validTo);
-  row.read.readtime = sqlite3_column_int64(s, kReadtimeColumn);
-  ColumnText(s, kReadtimeColumn + 1, card.newAddress);
-  row.read.datetag = static_cast<std::uint32_t>(sqlite3_column_int64(s, kDatetagColumn));
+  TakeStoredRead(s, kFirstReadColumn, row.read);
   row.storing = sqlite3_column_int(s, kStoringColumn) != 0;
+  TakePhotoBytes(s, row.read.photo);
   return row;
 }
 
@@ -146,9 +156,7 @@ int StoreOnce(const Database& queue, const WaitingRead& row, int waitMs) {
 int QueueWaitingRead(const StoredRead& read, const wchar_t* photo) {
   Database db;
   if (const int opened = OpenQueue(db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE); opened != SQLITE_OK) return opened;
-  if (const int created = sqlite3_exec(db.get(), kCreateQueue, nullptr, nullptr, nullptr); created != SQLITE_OK) {
-    return created;
-  }
+  if (const int prepared = EnsureQueueTable(db); prepared != SQLITE_OK) return prepared;
   Statement insert;
   if (const int prepared = PrepareStatement(db.get(), kInsertWaiting, insert); prepared != SQLITE_OK) return prepared;
   sqlite3_stmt* s = insert.get();
@@ -158,6 +166,11 @@ int QueueWaitingRead(const StoredRead& read, const wchar_t* photo) {
     sqlite3_bind_null(s, 13);
   } else {
     sqlite3_bind_blob(s, 13, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+  }
+  if (read.photo.size == 0) {
+    sqlite3_bind_null(s, 14);
+  } else {
+    sqlite3_bind_blob(s, 14, read.photo.bytes, static_cast<int>(read.photo.size), SQLITE_STATIC);
   }
   return DoneIsOk(sqlite3_step(s));
 }

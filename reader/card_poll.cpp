@@ -152,7 +152,7 @@ class CardPoller {
     lastReported_ = kStatusSuccess;
     Notify(WM_CARD_STATUS, kCardFound);
     CardInfo card;
-    status_ = ReadCard(link_, card);
+    status_ = ReadCard(link_, card, &delivered_);
     // A failed read is never published: its text would go with no photo,
     // or with the photo of the card before.
     if (status_ != kStatusSuccess) return;
@@ -175,7 +175,7 @@ class CardPoller {
       WaitForTake();
     }
     if (settings_.autoSave != 0) {
-      if (!store_.Store(card, now, photo)) status_ = kStatusNotStored;
+      if (!store_.Store(card, delivered_, now, photo)) status_ = kStatusNotStored;
       ReportWaitingIfChanged();
     }
     if (settings_.sound != 0) g_readBeep();
@@ -219,6 +219,9 @@ class CardPoller {
   PollSettings settings_;
   ReaderLink link_{kPollingLinkCapacity};
   ReadStore store_;
+  // The photo bytes of the card being read; a member, since a kilobyte is
+  // more than a pass should put on the thread's stack each time.
+  CardPhotoBytes delivered_{};
   bool connected_ = false;
   int status_ = 0;
   int lastReported_ = 0;

@@ -21,8 +21,10 @@ int CountedWaiting() {
 
 ReadStore::ReadStore() : waiting_(CountedWaiting()) {}
 
-bool ReadStore::Store(const CardInfo& card, SYSTEMTIME& time, const wchar_t* photo) {
-  const StoredRead read = MakeStoredRead(card, time);
+bool ReadStore::Store(const CardInfo& card, const CardPhotoBytes& delivered, SYSTEMTIME& time,
+                      const wchar_t* photo) {
+  StoredRead read = MakeStoredRead(card, time);
+  read.photo = delivered;
   bool kept = waiting_ == 0 && InsertStoredRead(read, kDatabaseBusyTimeoutMs) == SQLITE_OK;
   if (!kept && QueueWaitingRead(read, photo) == SQLITE_OK) {
     ++waiting_;

@@ -14,9 +14,10 @@ class ReadStore {
   // Counts the reads an earlier run left waiting.
   ReadStore();
 
-  // Stores or queues one read and archives its photo (the bitmap file
-  // photo). False when the read could be neither stored nor queued.
-  bool Store(const CardInfo& card, SYSTEMTIME& time, const wchar_t* photo);
+  // Stores or queues one read with the photo bytes the reader delivered,
+  // and archives its photo (the bitmap file photo). False when the read
+  // could be neither stored nor queued.
+  bool Store(const CardInfo& card, const CardPhotoBytes& delivered, SYSTEMTIME& time, const wchar_t* photo);
   // Stores a few waiting reads, oldest first, while card2 takes them.
   void StoreWaiting();
   int Waiting() const { return waiting_; }

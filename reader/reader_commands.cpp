@@ -9,7 +9,7 @@
 
 namespace {
 constexpr std::uint32_t kLargestTextLength = 256;
-constexpr std::uint32_t kLargestPhotoLength = 1024;
+constexpr auto kLargestPhotoLength = static_cast<std::uint32_t>(kLargestPhotoBytes);
 constexpr std::uint32_t kLengthFieldsSize = 4;  // T and P, two bytes each
 
 template <std::size_t N>
@@ -24,9 +24,10 @@ int FindCard(ReaderLink& link) { return Send(link, samv::kFindCardFrame); }
 
 void SetMaxRfBytes(ReaderLink& link) { Send(link, samv::kSetMaxRfFrame); }
 
-int ReadCard(ReaderLink& link, CardInfo& card) {
+int ReadCard(ReaderLink& link, CardInfo& card, CardPhotoBytes* photo) {
   const int linkKind = link.port >= kUsbPortBase ? kLinkKindUsb : kLinkKindSerial;
   std::memset(&card, 0, sizeof(card));
+  if (photo != nullptr) photo->size = 0;
   if (const int selected = Send(link, samv::kSelectCardFrame); selected != kStatusSuccess) return selected;
   if (const int read = Send(link, samv::kReadBaseFrame); read != kStatusSuccess) return read;
 
@@ -40,8 +41,13 @@ int ReadCard(ReaderLink& link, CardInfo& card) {
   if (received < needed) return kStatusReadFailed;
 
   DecodeCardText(card, link.payload + kLengthFieldsSize);
-  const int photo = DecodeCardPhoto(link.payload + kLengthFieldsSize + textLength, photoLength, linkKind);
-  return photo == kPhotoDecoded ? kStatusSuccess : photo;
+  const std::uint8_t* photoBytes = link.payload + kLengthFieldsSize + textLength;
+  if (photo != nullptr) {
+    std::memcpy(photo->bytes, photoBytes, photoLength);
+    photo->size = photoLength;
+  }
+  const int decoded = DecodeCardPhoto(photoBytes, photoLength, linkKind);
+  return decoded == kPhotoDecoded ? kStatusSuccess : decoded;
 }
 
 int ReadNewAddress(ReaderLink& link, CardInfo& card) {

@@ -104,10 +104,12 @@ void CTarnwickDlg::ShowReadsWaiting(int count) {
   if (m_bReaderReady == 1 && m_bAlarm == 0 && m_bWarning == 0) ShowReadyPrompt();
 }
 
+// Reads not stored at all go before reads not yet on the central server.
 void CTarnwickDlg::ShowReadyPrompt() {
-  if (m_nReadsWaiting <= 0 || FormatChecked(m_szStatus, kStatusCapacity, kReadsWaitingFormat, m_nReadsWaiting) < 0) {
-    SetStatus(kPlaceCardText);
+  if (m_nReadsWaiting > 0 && FormatChecked(m_szStatus, kStatusCapacity, kReadsWaitingFormat, m_nReadsWaiting) >= 0) {
+    return;
   }
+  SetStatus(m_szCentral[0] != L'\0' ? m_szCentral : kPlaceCardText);
 }
 
 // The card and its photo are taken as one read; an announcement of a read

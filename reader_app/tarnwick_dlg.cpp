@@ -58,6 +58,7 @@ const MessageTable* CTarnwickDlg::GetMessageTable() const {
       OnNotifyRange<TTN_GETDISPINFOW, 0, 0xFFFFFFFFu, &CTarnwickDlg::OnToolTipText>(),
       OnMessage<WM_CARD_STATUS, &CTarnwickDlg::OnCardStatus>(),
       OnMessage<WM_CARD_READ, &CTarnwickDlg::OnCardRead>(),
+      OnMessage<WM_CENTRAL_STATUS, &CTarnwickDlg::OnCentralStatus>(),
       OnMessageThenDefault<WM_SYSCOMMAND, &CTarnwickDlg::OnSysCommand>(),
   };
   static const MessageTable kTable{CDialog::GetMessageTable(), kEntries};
@@ -76,6 +77,7 @@ BOOL CTarnwickDlg::OnInitDialog() {
   CreateToolBar();
   m_bSound = GetSound();
   SetStatus(L"正在初始化...");
+  StartCentralRecords();
   StartPolling();
   RestartHideTimer();
   return TRUE;
@@ -159,6 +161,7 @@ LRESULT CTarnwickDlg::OnTimer(WPARAM timer, LPARAM) {
 
 LRESULT CTarnwickDlg::OnDestroy(WPARAM, LPARAM) {
   StopPolling();
+  m_centralSender.Stop();
   m_hBackground.Reset();
   m_hPhoto.Reset();
   m_imageList.Destroy();

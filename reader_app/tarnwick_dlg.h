@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "card/card_info.h"
+#include "central/central_sender.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
 #include "framework/icon.h"
@@ -57,6 +58,10 @@ class CTarnwickDlg : public CDialog {
   // The printer dialog is open: a read then neither restarts the hide
   // timer nor brings the window forward over the dialog.
   bool m_bPrinting = false;
+  // Forwards the stored reads to the central server when central records
+  // are on; its text about the server while one is to be said.
+  CentralSender m_centralSender;
+  wchar_t m_szCentral[kStatusCapacity] = {};
   int m_nClientWidth = 0;
   int m_nClientHeight = 0;
   CRgn m_rgnWindow;
@@ -79,6 +84,7 @@ class CTarnwickDlg : public CDialog {
   LRESULT OnSysCommand(WPARAM command, LPARAM);
   LRESULT OnCardStatus(WPARAM kind, LPARAM code);
   LRESULT OnCardRead(WPARAM, LPARAM);
+  LRESULT OnCentralStatus(WPARAM, LPARAM);
   LRESULT OnToolTipText(NMHDR* header);
   void OnSound();
   void OnSizeCommand(UINT id);
@@ -104,6 +110,7 @@ class CTarnwickDlg : public CDialog {
   void ShowReadyPrompt();
   void ClearShownCard();
   void SetStatus(const wchar_t* text);
+  void StartCentralRecords();
   void StartPolling();
   void StopPolling();
   void RestartHideTimer();

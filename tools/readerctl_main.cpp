@@ -7,6 +7,7 @@
 //   readerctl send PORT HEX [--capacity N]
 //   readerctl read PORT [--append]
 //   readerctl watch PORT [--seconds N] [--no-answer]
+//   readerctl central set|test|status ...   (see tools/central_command.h)
 //
 // PORT 0 scans COM1 to COM16 (status); 1000 and above name the USB reader
 // (status, send, read).
@@ -19,6 +20,7 @@
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 #include "reader/sam_frame.h"
+#include "tools/central_command.h"
 #include "tools/console.h"
 #include "tools/hex_text.h"
 #include "tools/json_line.h"
@@ -32,7 +34,7 @@ constexpr std::uint32_t kLargestCapacity = 65535 + kFrameHeadLength;
 
 const char kUsage[] =
     "usage: readerctl status PORT | probe PORT | setbaud PORT CURRENT NEW | send PORT HEX [--capacity N] | "
-    "read PORT [--append] | watch PORT [--seconds N] [--no-answer]";
+    "read PORT [--append] | watch PORT [--seconds N] [--no-answer] | central set|test|status ...";
 constexpr long kLongestWatchSeconds = 24 * 60 * 60;
 constexpr long kLargestPortNumber = 65535;
 
@@ -84,6 +86,7 @@ int RunWatchCommand(int argc, wchar_t** argv, int port) {
 }
 
 int Dispatch(int argc, wchar_t** argv) {
+  if (argc >= 2 && std::wcscmp(argv[1], L"central") == 0) return RunCentralCommand(argc, argv);
   if (argc < 3) return UsageError("missing command or port");
   const std::wstring command = argv[1];
   const auto port = ParseNumber(argv[2], 0, kLargestPortNumber);

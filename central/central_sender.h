@@ -1,0 +1,48 @@
+// The sender of central records: a thread of the reader program that
+// forwards the outbox to the server in batches, oldest first, and deletes
+// a batch from the outbox only after the server committed it. It never
+// holds a card2 transaction across a network call and never waits for the
+// polling loop, nor the loop for it. While the server cannot be had it
+// tries again with growing waits; the reads keep queueing in card2.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "central/central_settings.h"
+
+// Posted to the window whenever the text of CentralStatusText changes.
+inline constexpr UINT WM_CENTRAL_STATUS = WM_APP + 2;
+// How long closing the program waits for the thread. A thread still held
+// in a network call by then holds no card2 transaction and ends with the
+// process.
+inline constexpr DWORD kSenderStopWaitMs = 1500;
+// Reads sent in one transaction at most.
+inline constexpr int kSendBatchSize = 500;
+
+class CentralSender {
+ public:
+  CentralSender();
+  ~CentralSender();
+  CentralSender(const CentralSender&) = delete;
+  CentralSender& operator=(const CentralSender&) = delete;
+
+  // Makes the outbox when card2 lacks it, queues every read stored from now
+  // on, and starts the thread, which posts WM_CENTRAL_STATUS to window.
+  // False when the thread could not be started (reads still queue).
+  bool Start(HWND window, const CentralSettings& settings);
+  // Asks the thread to end and waits for it at most kSenderStopWaitMs.
+  void Stop();
+  bool Running() const;
+  // The status line's text about the server, or an empty text while there
+  // is nothing to say (sending works, or the server has not been out of
+  // reach for long).
+  std::wstring StatusText() const;
+
+  struct Shared;
+
+ private:
+  std::shared_ptr<Shared> shared_;
+  HANDLE thread_ = nullptr;
+};
