@@ -38,13 +38,14 @@ bool StartsWith(const wchar_t* state, const wchar_t* prefix) { return std::wcsnc
 
 bool Mentions(const std::wstring& message, const wchar_t* words) { return message.find(words) != std::wstring::npos; }
 
-// What a diagnostic means for a counter. The driver reports most failures
-// of a login as 08001 with the server's own words, so those tell a refusal
-// from a server that never answered.
+// What a diagnostic means for a counter. A failure the driver manager
+// itself reports (no such driver or data source: "[unixODBC][Driver
+// Manager]" here, "[Microsoft][ODBC Driver Manager]" on Windows) is one of
+// the settings. The driver reports most failures of a login as 08001 with
+// the server's own words, so those tell a refusal from a server that never
+// answered.
 CentralFault Classify(const wchar_t* state, const std::wstring& message, CentralFault fallback) {
-  if (StartsWith(state, L"IM") || StartsWith(state, L"HY024") || StartsWith(state, L"01S00")) {
-    return CentralFault::kBadSettings;
-  }
+  if (StartsWith(state, L"IM") || Mentions(message, L"Driver Manager]")) return CentralFault::kBadSettings;
   if (StartsWith(state, L"28") || Mentions(message, L"authentication failed") ||
       Mentions(message, L"does not exist") || Mentions(message, L"no pg_hba.conf entry")) {
     return CentralFault::kLoginRefused;
