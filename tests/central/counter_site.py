@@ -12,6 +12,7 @@ import time
 
 WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
 SAMPLE_ID_PREFIX = "9905211992031"
+SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
 
 
 def wait_for(condition, seconds, step=0.2):
@@ -63,6 +64,7 @@ class Counter:
         self.prefix = os.path.join(self.folder, "prefix")
         self._copy_prefix()
         self.env = dict(os.environ, WINEPREFIX=self.prefix, **WINE_ENV)
+        self._own_application_data()
         roaming = glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "AppData", "Roaming"))
         roaming = [r for r in roaming if os.sep + "Public" + os.sep not in r]
         self.settings_folder = os.path.join(roaming[0], "Tarnwick")
@@ -80,6 +82,17 @@ class Counter:
             for path in glob.glob(os.path.join(self.prefix, pattern)):
                 shutil.copy2(path, path + ".copy")
                 os.replace(path + ".copy", path)
+
+    def _own_application_data(self):
+        """Another test may have pointed the build prefix's application-data
+        folder at a folder of its own when it was copied, and its serial
+        ports at its emulators: the copy gets the prefix's own folder back
+        and no port but the one its emulator links."""
+        for link in glob.glob(os.path.join(self.prefix, "dosdevices", "com*")):
+            os.remove(link)
+        subprocess.run(["wine", "reg", "add", SHELL_FOLDERS, "/v", "AppData", "/t", "REG_EXPAND_SZ", "/d",
+                        r"%USERPROFILE%\AppData\Roaming", "/f"], env=self.env, capture_output=True, check=True,
+                       timeout=120)
 
     def _start_emulator(self):
         info = os.path.join(self.folder, "emulator-info")

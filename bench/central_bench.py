@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""Central records: the reader program under Wine forwarding to a private
+PostgreSQL server through Wine's ODBC layer.
+
+- From laying a card to its row being committed on the server, for 30
+  reads (distinct citizen numbers), the server up: median and worst.
+- Draining a backlog of 100,000 queued reads with 1 KB photos.
+
+argv: the build's Wine prefix, the program folder, the emulator, the
+window-closing tool, the sample card. Exits non-zero when a read or the
+backlog did not arrive."""
+import os
+import sqlite3
+import statistics
+import sys
+import tempfile
+import time
+from types import SimpleNamespace
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "central"))
+from central_server import CentralServer  # noqa: E402
+from counter_site import Counter, wait_for, write_card_variants  # noqa: E402
+
+BUILD = SimpleNamespace(wine_prefix=sys.argv[1], app_dir=sys.argv[2], emulator=sys.argv[3], window_close=sys.argv[4])
+SAMPLE_CARD = sys.argv[5]
+READS = 30
+BACKLOG = 100000
+
+
+def arrived(server, number):
+    return server.sql("select count(*) from card_reads where cardid = '%s'" % number)[0][0] == "1"
+
+
+def latency(server, counter, cards):
+    seconds = []
+    for path, number in cards:
+        laid = time.monotonic()
+        counter.reader("lay", path)
+        if not wait_for(lambda: arrived(server, number), 10, 0.02):
+            raise SystemExit("central_bench: the read of %s never reached the server" % number)
+        seconds.append(time.monotonic() - laid)
+        counter.reader("lift")
+        time.sleep(0.3)
+    return seconds
+
+
+def fill_backlog(counter):
+    photo = bytes((i * 7) & 0xFF for i in range(1024))
+    rows = [("苏映秋", "女", "回", "19920314", "南湖省青石市云岭县石桥镇溪口村5组", "99052119%010d" % n, "青石市公安局",
+             "20150620", "20350620", 133000000000000000 + n * 10000000, "", 0x07E80101, "积压", photo)
+            for n in range(BACKLOG)]
+    with sqlite3.connect(counter.path("card2")) as db:
+        db.executemany("insert into central_outbox (cardname, sex, nation, birth, address, cardid, authority, "
+                       "validfrom, validto, readtime, newaddress, datetag, station, photo) "
+                       "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)", rows)
+
+
+def main():
+    with CentralServer() as server, tempfile.TemporaryDirectory() as cards_folder:
+        server.add_login("bench", "bench", "counter")
+        counter = Counter(BUILD, 32, "基准")
+        try:
+            counter.prepare(server.connection_string("bench"), "bench")
+            counter.start()
+            seconds = latency(server, counter, write_card_variants(SAMPLE_CARD, cards_folder, READS))
+            print("card laid to row committed on the server, %d reads: median %.0f ms (target 1000), "
+                  "worst %.0f ms (target 2000)" % (READS, statistics.median(seconds) * 1000, max(seconds) * 1000))
+            counter.close()
+            fill_backlog(counter)
+            started = time.monotonic()
+            counter.start()
+            if not wait_for(lambda: counter.outbox() == 0, 600, 0.5):
+                raise SystemExit("central_bench: the backlog did not drain")
+            took = time.monotonic() - started
+            sent = int(server.sql("select count(*) from card_reads where station = '积压'")[0][0])
+            if sent != BACKLOG:
+                raise SystemExit("central_bench: %d of %d backlog reads arrived" % (sent, BACKLOG))
+            print("backlog of %d reads with 1 KB photos drained in %.1f s (from the program's start): "
+                  "%.0f reads a second (target 2000)" % (BACKLOG, took, BACKLOG / took))
+        finally:
+            counter.cleanup()
+
+
+if __name__ == "__main__":
+    main()
