@@ -4,7 +4,6 @@
 #include <sqlite3.h>
 
 #include <cwchar>
-#include <iostream>
 #include <optional>
 #include <string>
 
@@ -21,6 +20,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 constexpr int kOutboxWaitMs = 2000;
 constexpr long kLongestSeconds = 3600;
+constexpr std::size_t kLongestPasswordBytes = 1024;
 
 const char kUsage[] =
     "usage: readerctl central set [--connection TEXT] [--station TEXT] [--password-stdin] "
@@ -39,11 +39,18 @@ std::optional<int> ParseSeconds(const wchar_t* text) {
   return static_cast<int>(value);
 }
 
-// One line from standard input, as UTF-8, without its line end.
+// One line from standard input, as UTF-8, without its line end; at most
+// kLongestPasswordBytes bytes of it.
 std::wstring ReadPasswordLine() {
   std::string line;
-  std::getline(std::cin, line);
-  while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+  const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  char byte = 0;
+  DWORD read = 0;
+  while (line.size() < kLongestPasswordBytes && ReadFile(input, &byte, 1, &read, nullptr) && read == 1 &&
+         byte != '\n') {
+    line += byte;
+  }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   const int units = MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), nullptr, 0);
   std::wstring password(static_cast<std::size_t>(units), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, line.data(), static_cast<int>(line.size()), password.data(), units);
