@@ -14,10 +14,10 @@ namespace {
 constexpr char kEntropy[] = "Tarnwick central records";
 constexpr DWORD kLargestBlob = 64 * 1024;
 
-bool FormKeyPath(wchar_t (&path)[kPathCapacity]) {
+bool FormKeyPath(const wchar_t* file, wchar_t (&path)[kPathCapacity]) {
   wchar_t folder[kPathCapacity];
   return GetSettingsFolder(kPathCapacity, folder) != 0 &&
-         FormatChecked(path, kPathCapacity, L"%ls%ls", folder, kCentralPasswordFileName) >= 0;
+         FormatChecked(path, kPathCapacity, L"%ls%ls", folder, file) >= 0;
 }
 
 DATA_BLOB EntropyBlob() {
@@ -60,10 +60,10 @@ std::vector<BYTE> ReadWhole(const wchar_t* path, bool& missing) {
 }
 }  // namespace
 
-bool SaveCentralPassword(const std::wstring& password) {
+bool SaveCentralPassword(const wchar_t* file, const std::wstring& password) {
   wchar_t path[kPathCapacity];
   wchar_t partial[kPathCapacity];
-  if (!FormKeyPath(path) || FormatChecked(partial, kPathCapacity, L"%ls.new", path) < 0) return false;
+  if (!FormKeyPath(file, path) || FormatChecked(partial, kPathCapacity, L"%ls.new", path) < 0) return false;
   DATA_BLOB plain{static_cast<DWORD>(password.size() * sizeof(wchar_t)),
                   reinterpret_cast<BYTE*>(const_cast<wchar_t*>(password.data()))};
   DATA_BLOB entropy = EntropyBlob();
@@ -78,10 +78,10 @@ bool SaveCentralPassword(const std::wstring& password) {
   return saved;
 }
 
-PasswordLoad LoadCentralPassword(std::wstring& password) {
+PasswordLoad LoadCentralPassword(const wchar_t* file, std::wstring& password) {
   password.clear();
   wchar_t path[kPathCapacity];
-  if (!FormKeyPath(path)) return PasswordLoad::kUnreadable;
+  if (!FormKeyPath(file, path)) return PasswordLoad::kUnreadable;
   bool missing = false;
   std::vector<BYTE> bytes = ReadWhole(path, missing);
   if (missing) return PasswordLoad::kNone;

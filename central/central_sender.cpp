@@ -58,7 +58,7 @@ class SenderLoop {
   bool Stopping() const { return shared_.stopping.load(); }
 
   bool LoadPassword() {
-    if (LoadCentralPassword(password_) != PasswordLoad::kUnreadable) return true;
+    if (LoadCentralPassword(kCounterPasswordFile, password_) != PasswordLoad::kUnreadable) return true;
     Failed({CentralFault::kBadSettings, L"the stored password cannot be read by this user"});
     // Nothing can be sent without it; the status line keeps saying so.
     while (!Stopping()) WaitWhileStopNotAsked(kIdleLookMs);

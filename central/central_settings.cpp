@@ -54,18 +54,25 @@ bool WriteCentralKeys(const wchar_t* file) {
                                         file) != FALSE;
   written &= WritePrivateProfileStringW(kSection, L"AlertSeconds", std::to_wstring(s.alertSeconds).c_str(),
                                         file) != FALSE;
+  written &= WritePrivateProfileStringW(kSection, L"PullSeconds", std::to_wstring(s.pullSeconds).c_str(),
+                                        file) != FALSE;
+  written &= WriteQuoted(L"OfficeConnection", s.officeConnection, file);
+  written &= WriteQuoted(L"SearchConnection", s.searchConnection, file);
   return written;
 }
 }  // namespace
 
 CentralSettings LoadCentralSettings() {
-  CentralSettings settings{{}, {}, kDefaultRetryLimitSeconds, kDefaultAlertSeconds};
+  CentralSettings settings{{}, {}, kDefaultRetryLimitSeconds, kDefaultAlertSeconds, kDefaultPullSeconds, {}, {}};
   wchar_t file[kPathCapacity];
   if (GetSettingsFilePath(kPathCapacity, file) != 0) {
     settings.connection = ReadText(L"Connection", kLongestConnection, file);
     settings.station = ReadText(L"Station", kLongestStation, file);
     settings.retryLimitSeconds = ReadSeconds(L"RetrySeconds", kDefaultRetryLimitSeconds, file);
     settings.alertSeconds = ReadSeconds(L"AlertSeconds", kDefaultAlertSeconds, file);
+    settings.pullSeconds = ReadSeconds(L"PullSeconds", kDefaultPullSeconds, file);
+    settings.officeConnection = ReadText(L"OfficeConnection", kLongestConnection, file);
+    settings.searchConnection = ReadText(L"SearchConnection", kLongestConnection, file);
   }
   if (settings.station.empty()) settings.station = ComputerName();
   return settings;
@@ -73,8 +80,15 @@ CentralSettings LoadCentralSettings() {
 
 bool CentralRecordsOn(const CentralSettings& settings) { return !settings.connection.empty(); }
 
+const std::wstring& SearchConnection(const CentralSettings& settings) {
+  return settings.searchConnection.empty() ? settings.officeConnection : settings.searchConnection;
+}
+
 bool SaveCentralSettings(const CentralSettings& settings) {
-  if (settings.connection.size() > kLongestConnection || settings.station.size() > kLongestStation) return false;
+  if (settings.connection.size() > kLongestConnection || settings.officeConnection.size() > kLongestConnection ||
+      settings.searchConnection.size() > kLongestConnection || settings.station.size() > kLongestStation) {
+    return false;
+  }
   wchar_t file[kPathCapacity];
   if (GetSettingsFilePath(kPathCapacity, file) == 0) return false;
   g_saving = &settings;

@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <cstring>
 
 #include "common/checked_format.h"
 #include "common/database_handles.h"
@@ -69,11 +68,7 @@ int QueueInStore(sqlite3* db, const StoredRead& read) {
   sqlite3_stmt* s = queue.get();
   BindStoredRead(s, read);
   sqlite3_bind_text16(s, 13, g_station.c_str(), -1, SQLITE_STATIC);
-  if (read.photo.size == 0) {
-    sqlite3_bind_null(s, 14);
-  } else {
-    sqlite3_bind_blob(s, 14, read.photo.bytes, static_cast<int>(read.photo.size), SQLITE_STATIC);
-  }
+  BindPhotoBytes(s, 14, read.photo);
   return DoneIsOk(sqlite3_step(s));
 }
 
@@ -90,15 +85,6 @@ int QueueStoredRead(sqlite3* db, const StoredRead& read) {
 
 void WakeSender() {
   if (HANDLE event = OutboxQueuedEvent(); event != nullptr) SetEvent(event);
-}
-
-void TakePhoto(sqlite3_stmt* s, CardPhotoBytes& photo) {
-  photo.size = 0;
-  const void* bytes = sqlite3_column_blob(s, kPhotoColumn);
-  const int size = sqlite3_column_bytes(s, kPhotoColumn);
-  if (bytes == nullptr || size <= 0 || static_cast<std::size_t>(size) > kLargestPhotoBytes) return;
-  std::memcpy(photo.bytes, bytes, static_cast<std::size_t>(size));
-  photo.size = static_cast<std::uint32_t>(size);
 }
 
 // Runs work inside one write transaction, rolled back when it fails.
@@ -141,7 +127,7 @@ int ReadOutboxBatch(int limit, int waitMs, std::vector<OutboxRead>& batch) {
     row.id = sqlite3_column_int64(select.get(), kIdColumn);
     TakeStoredRead(select.get(), kFirstReadColumn, row.read);
     row.station = ColumnString(select.get(), kStationColumn);
-    TakePhoto(select.get(), row.read.photo);
+    TakePhotoBytes(select.get(), kPhotoColumn, row.read.photo);
   }
   if (stepped != SQLITE_DONE) batch.clear();
   return DoneIsOk(stepped);

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
 #include <cwchar>
 
 #include "card/card_info.h"
@@ -256,6 +257,23 @@ void TakeStoredRead(sqlite3_stmt* s, int first, StoredRead& read) {
   read.readtime = sqlite3_column_int64(s, first + 9);
   TakeField(s, first + 10, card.newAddress);
   read.datetag = static_cast<std::uint32_t>(sqlite3_column_int64(s, first + 11));
+}
+
+void BindPhotoBytes(sqlite3_stmt* s, int index, const CardPhotoBytes& photo) {
+  if (photo.size == 0) {
+    sqlite3_bind_null(s, index);
+  } else {
+    sqlite3_bind_blob(s, index, photo.bytes, static_cast<int>(photo.size), SQLITE_STATIC);
+  }
+}
+
+void TakePhotoBytes(sqlite3_stmt* s, int column, CardPhotoBytes& photo) {
+  photo.size = 0;
+  const void* bytes = sqlite3_column_blob(s, column);
+  const int size = sqlite3_column_bytes(s, column);
+  if (bytes == nullptr || size <= 0 || static_cast<std::size_t>(size) > kLargestPhotoBytes) return;
+  std::memcpy(photo.bytes, bytes, static_cast<std::size_t>(size));
+  photo.size = static_cast<std::uint32_t>(size);
 }
 
 StoredRead MakeStoredRead(const CardInfo& card, SYSTEMTIME& time) {

@@ -39,6 +39,11 @@ void BindStoredRead(sqlite3_stmt* statement, const StoredRead& read);
 // Reads the twelve columns, in cardinfo's order, from the statement's row
 // starting at firstColumn; a text longer than its field is cut to fit.
 void TakeStoredRead(sqlite3_stmt* statement, int firstColumn, StoredRead& read);
+// Binds the photo bytes to parameter index, as null when there are none.
+void BindPhotoBytes(sqlite3_stmt* statement, int index, const CardPhotoBytes& photo);
+// The photo bytes of a blob column; none when it is null or holds more
+// than a card has.
+void TakePhotoBytes(sqlite3_stmt* statement, int column, CardPhotoBytes& photo);
 // Inserts the read's row: 0, else the SQLite code of the failed step.
 int InsertStoredRead(const StoredRead& read, int waitMs);
 // What must commit with every row a store inserts, in the same transaction:

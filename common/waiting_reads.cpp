@@ -2,7 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <cstring>
 #include <vector>
 
 #include "card/photo.h"
@@ -77,18 +76,6 @@ int RunOnRow(const Database& db, const wchar_t* text, sqlite3_int64 id) {
   return DoneIsOk(sqlite3_step(statement.get()));
 }
 
-// The reader's photo bytes of the current row; none from a queue made
-// before they were kept, or when the column holds more than a card has.
-void TakePhotoBytes(sqlite3_stmt* s, CardPhotoBytes& photo) {
-  photo.size = 0;
-  if (sqlite3_column_count(s) <= kWltColumn) return;
-  const void* bytes = sqlite3_column_blob(s, kWltColumn);
-  const int size = sqlite3_column_bytes(s, kWltColumn);
-  if (bytes == nullptr || size <= 0 || static_cast<std::size_t>(size) > kLargestPhotoBytes) return;
-  std::memcpy(photo.bytes, bytes, static_cast<std::size_t>(size));
-  photo.size = static_cast<std::uint32_t>(size);
-}
-
 // Gives a queue made before the photo bytes were kept their column.
 int EnsureQueueTable(const Database& db) {
   if (const int created = sqlite3_exec(db.get(), kCreateQueue, nullptr, nullptr, nullptr); created != SQLITE_OK) {
@@ -114,7 +101,8 @@ WaitingRead TakeRow(sqlite3_stmt* s) {
   row.id = sqlite3_column_int64(s, kIdColumn);
   TakeStoredRead(s, kFirstReadColumn, row.read);
   row.storing = sqlite3_column_int(s, kStoringColumn) != 0;
-  TakePhotoBytes(s, row.read.photo);
+  // A queue made before the photo bytes were kept has no column for them.
+  if (sqlite3_column_count(s) > kWltColumn) TakePhotoBytes(s, kWltColumn, row.read.photo);
   return row;
 }
 
@@ -167,11 +155,7 @@ int QueueWaitingRead(const StoredRead& read, const wchar_t* photo) {
   } else {
     sqlite3_bind_blob(s, 13, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
   }
-  if (read.photo.size == 0) {
-    sqlite3_bind_null(s, 14);
-  } else {
-    sqlite3_bind_blob(s, 14, read.photo.bytes, static_cast<int>(read.photo.size), SQLITE_STATIC);
-  }
+  BindPhotoBytes(s, 14, read.photo);
   return DoneIsOk(sqlite3_step(s));
 }
 

@@ -24,7 +24,8 @@ constexpr std::size_t kLongestPasswordBytes = 1024;
 
 const char kUsage[] =
     "usage: readerctl central set [--connection TEXT] [--station TEXT] [--password-stdin] "
-    "[--retry-seconds N] [--alert-seconds N] | central test | central status";
+    "[--office-connection TEXT] [--office-password-stdin] [--search-connection TEXT] "
+    "[--retry-seconds N] [--alert-seconds N] [--pull-seconds N] | central test | central status";
 
 int UsageError(const std::string& why) {
   WriteErrorLine("readerctl: " + why);
@@ -58,6 +59,21 @@ std::wstring ReadPasswordLine() {
   return password;
 }
 
+bool SavePasswordFromInput(const wchar_t* file) {
+  std::wstring password = ReadPasswordLine();
+  const bool kept = SaveCentralPassword(file, password);
+  SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
+  return kept;
+}
+
+// The setting an option of seconds sets, or null for another option.
+int* SecondsField(CentralSettings& settings, const std::wstring& option) {
+  if (option == L"--retry-seconds") return &settings.retryLimitSeconds;
+  if (option == L"--alert-seconds") return &settings.alertSeconds;
+  if (option == L"--pull-seconds") return &settings.pullSeconds;
+  return nullptr;
+}
+
 int Report(JsonLine& line, bool ok) {
   line.AddFlag("ok", ok);
   WriteOutputLine(line.Text());
@@ -67,6 +83,7 @@ int Report(JsonLine& line, bool ok) {
 int RunSet(int argc, wchar_t** argv) {
   CentralSettings settings = LoadCentralSettings();
   bool newPassword = false;
+  bool newOfficePassword = false;
   for (int i = 3; i < argc; ++i) {
     const std::wstring option = argv[i];
     const bool hasValue = i + 1 < argc;
@@ -74,41 +91,48 @@ int RunSet(int argc, wchar_t** argv) {
       settings.connection = argv[++i];
     } else if (option == L"--station" && hasValue) {
       settings.station = argv[++i];
+    } else if (option == L"--office-connection" && hasValue) {
+      settings.officeConnection = argv[++i];
+    } else if (option == L"--search-connection" && hasValue) {
+      settings.searchConnection = argv[++i];
     } else if (option == L"--password-stdin") {
       newPassword = true;
-    } else if ((option == L"--retry-seconds" || option == L"--alert-seconds") && hasValue) {
+    } else if (option == L"--office-password-stdin") {
+      newOfficePassword = true;
+    } else if (int* field = SecondsField(settings, option); field != nullptr && hasValue) {
       const auto seconds = ParseSeconds(argv[++i]);
       if (!seconds) return UsageError("the seconds must be a number from 1 to 3600");
-      (option == L"--retry-seconds" ? settings.retryLimitSeconds : settings.alertSeconds) = *seconds;
+      *field = *seconds;
     } else {
       return UsageError("unexpected arguments to central set");
     }
   }
   JsonLine line;
   line.Add("command", "central set");
-  if (settings.connection.size() > kLongestConnection || settings.station.size() > kLongestStation) {
-    line.Add("error", "the connection may have at most 1000 characters, the station 60");
+  if (settings.connection.size() > kLongestConnection || settings.officeConnection.size() > kLongestConnection ||
+      settings.searchConnection.size() > kLongestConnection || settings.station.size() > kLongestStation) {
+    line.Add("error", "a connection may have at most 1000 characters, the station 60");
     return Report(line, false);
   }
   if (settings.station.find_first_of(L"\r\n") != std::wstring::npos) {
     line.Add("error", "the station may not hold a line break");
     return Report(line, false);
   }
-  if (newPassword) {
-    std::wstring password = ReadPasswordLine();
-    const bool kept = SaveCentralPassword(password);
-    SecureZeroMemory(password.data(), password.size() * sizeof(wchar_t));
-    if (!kept) {
-      line.Add("error", "the password could not be protected and saved");
-      return Report(line, false);
-    }
+  // The counter's password comes first on standard input, the office's next.
+  if ((newPassword && !SavePasswordFromInput(kCounterPasswordFile)) ||
+      (newOfficePassword && !SavePasswordFromInput(kOfficePasswordFile))) {
+    line.Add("error", "the password could not be protected and saved");
+    return Report(line, false);
   }
   if (!SaveCentralSettings(settings)) {
     line.Add("error", "the settings file could not be written");
     return Report(line, false);
   }
   line.Add("connection", settings.connection.c_str()).Add("station", settings.station.c_str());
+  line.Add("officeConnection", settings.officeConnection.c_str());
+  line.Add("searchConnection", settings.searchConnection.c_str());
   line.Add("retrySeconds", settings.retryLimitSeconds).Add("alertSeconds", settings.alertSeconds);
+  line.Add("pullSeconds", settings.pullSeconds);
   line.AddFlag("on", CentralRecordsOn(settings));
   return Report(line, true);
 }
@@ -122,7 +146,7 @@ int RunTest() {
     return Report(line, false);
   }
   std::wstring password;
-  if (LoadCentralPassword(password) == PasswordLoad::kUnreadable) {
+  if (LoadCentralPassword(kCounterPasswordFile, password) == PasswordLoad::kUnreadable) {
     line.Add("fault", CentralFaultName(CentralFault::kBadSettings));
     line.Add("error", "the stored password cannot be read by this user");
     return Report(line, false);

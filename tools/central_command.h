@@ -2,7 +2,9 @@
 // the connection they give, and the state of the outbox, as JSON lines.
 //
 //   readerctl central set [--connection TEXT] [--station TEXT] [--password-stdin]
-//                         [--retry-seconds N] [--alert-seconds N]
+//                         [--office-connection TEXT] [--office-password-stdin]
+//                         [--search-connection TEXT]
+//                         [--retry-seconds N] [--alert-seconds N] [--pull-seconds N]
 //   readerctl central test
 //   readerctl central status
 #pragma once
