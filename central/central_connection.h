@@ -10,7 +10,7 @@
 #include "central/outbox.h"
 
 // The schema version this program writes.
-inline constexpr int kCentralSchemaVersion = 1;
+inline constexpr int kCentralSchemaVersion = 2;
 
 class CentralConnection {
  public:

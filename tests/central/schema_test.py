@@ -67,23 +67,29 @@ class CentralSchemaTest(unittest.TestCase):
     def test_counter_reads_the_blacklist_and_the_version_only(self):
         self.assertEqual(self.as_counter("select cardid, reason from blacklist"),
                          [["110101198001010010", "lost"]])
-        self.assertEqual(self.as_counter("select version from central_schema"), [["1"]])
+        self.assertEqual(self.as_counter("select version from central_schema"), [["2"]])
         for text in ("insert into blacklist values ('1', 'x')",
                      "update blacklist set reason = 'x'",
                      "delete from blacklist",
-                     "update central_schema set version = 2"):
+                     "update central_schema set version = 3",
+                     "insert into blacklist_changes (cardid, removed) values ('1', true)"):
             self.assert_denied(self.as_counter, text)
 
     def test_office_reads_everything_and_keeps_the_blacklist(self):
         self.as_counter(INSERT_READ)
         self.assertEqual(self.as_office("select station, cardid from card_reads"),
                          [["counter-01", "110101199003072316"]])
-        self.assertEqual(self.as_office("select version from central_schema"), [["1"]])
+        self.assertEqual(self.as_office("select version from central_schema"), [["2"]])
         self.as_office("insert into blacklist values ('120101199001010011', 'stolen')")
         self.as_office("update blacklist set reason = 'found' where cardid = '120101199001010011'")
         self.assertEqual(self.as_office("select reason from blacklist where cardid = '120101199001010011'"),
                          [["found"]])
         self.as_office("delete from blacklist where cardid = '120101199001010011'")
+        # Every change is logged for the counters' pulls, which may read the log.
+        self.assertEqual(self.as_counter("select cardid, reason, removed from blacklist_changes "
+                                         "where cardid = '120101199001010011' order by change"),
+                         [["120101199001010011", "stolen", "f"], ["120101199001010011", "found", "f"],
+                          ["120101199001010011", "", "t"]])
         for text in ("delete from card_reads",
                      "update card_reads set cardname = 'x'",
                      INSERT_READ.replace("counter-01", "office")):
@@ -98,7 +104,7 @@ class CentralSchemaTest(unittest.TestCase):
         done = subprocess.run(["isql", "-v", "-b", "-d,", "-k", connection],
                               input="select version from central_schema\n",
                               capture_output=True, text=True, timeout=60)
-        self.assertEqual(done.stdout.strip(), "1", done.stdout + done.stderr)
+        self.assertEqual(done.stdout.strip(), "2", done.stdout + done.stderr)
 
 
 if __name__ == "__main__":
