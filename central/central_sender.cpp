@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -31,15 +30,9 @@ constexpr int kRemoveTries = 5;
 struct CentralSender::Shared {
   HWND window = nullptr;
   CentralSettings settings;
-  HANDLE stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  std::atomic<bool> stopping{false};
   mutable std::mutex lock;
   CentralTrouble trouble;
   std::wstring shownText;
-
-  ~Shared() {
-    if (stopEvent != nullptr) CloseHandle(stopEvent);
-  }
 };
 
 namespace {
@@ -47,7 +40,7 @@ using Shared = CentralSender::Shared;
 
 class SenderLoop {
  public:
-  explicit SenderLoop(Shared& shared) : shared_(shared) {}
+  SenderLoop(Shared& shared, const StopSignal& stop) : shared_(shared), stop_(stop) {}
 
   void Run() {
     if (!LoadPassword()) return;
@@ -55,7 +48,7 @@ class SenderLoop {
   }
 
  private:
-  bool Stopping() const { return shared_.stopping.load(); }
+  bool Stopping() const { return stop_.Asked(); }
 
   bool LoadPassword() {
     if (LoadCentralPassword(kCounterPasswordFile, password_) != PasswordLoad::kUnreadable) return true;
@@ -73,8 +66,7 @@ class SenderLoop {
     }
     if (batch.empty()) {
       NoteWaiting(0);
-      const HANDLE events[] = {shared_.stopEvent, OutboxQueuedEvent()};
-      WaitForMultipleObjects(2, events, FALSE, kIdleLookMs);
+      stop_.WaitOr(OutboxQueuedEvent(), kIdleLookMs);
       return;
     }
     CentralResult result = connection_.IsOpen() ? CentralResult{CentralFault::kNone, {}}
@@ -130,7 +122,7 @@ class SenderLoop {
 
   void WaitWhileStopNotAsked(DWORD totalMs) {
     for (DWORD waited = 0; waited < totalMs && !Stopping(); waited += kWaitSliceMs) {
-      WaitForSingleObject(shared_.stopEvent, std::min(kWaitSliceMs, totalMs - waited));
+      if (stop_.Wait(std::min(kWaitSliceMs, totalMs - waited))) return;
       if (shared_.trouble.fault != CentralFault::kNone) NoteWaiting(CountOutbox(kOutboxWaitMs));
     }
   }
@@ -148,25 +140,13 @@ class SenderLoop {
   }
 
   Shared& shared_;
+  const StopSignal& stop_;
   CentralConnection connection_;
   std::wstring password_;
   DWORD retryMs_ = kFirstRetryMs;
 };
 
-DWORD WINAPI SenderThread(LPVOID parameter) {
-  // The thread owns a reference of its own: the program may stop waiting
-  // for it while it is held in a network call.
-  std::unique_ptr<std::shared_ptr<Shared>> handed(static_cast<std::shared_ptr<Shared>*>(parameter));
-  const std::shared_ptr<Shared> shared = *handed;
-  handed.reset();
-  SenderLoop(*shared).Run();
-  return 0;
-}
 }  // namespace
-
-CentralSender::CentralSender() = default;
-
-CentralSender::~CentralSender() { Stop(); }
 
 bool CentralSender::Start(HWND window, const CentralSettings& settings) {
   Stop();
@@ -176,23 +156,10 @@ bool CentralSender::Start(HWND window, const CentralSettings& settings) {
   // A card2 that cannot be had now gets the outbox with its first store.
   CreateCentralOutbox(kOutboxWaitMs);
   QueueStoredReadsFor(settings.station);
-  if (shared_->stopEvent == nullptr) return false;
-  auto* handed = new std::shared_ptr<Shared>(shared_);
-  thread_ = CreateThread(nullptr, 0, SenderThread, handed, 0, nullptr);
-  if (thread_ == nullptr) delete handed;
-  return thread_ != nullptr;
+  return thread_.Start([shared = shared_](const StopSignal& stop) { SenderLoop(*shared, stop).Run(); });
 }
 
-void CentralSender::Stop() {
-  if (thread_ == nullptr) return;
-  shared_->stopping.store(true);
-  SetEvent(shared_->stopEvent);
-  WaitForSingleObject(thread_, kSenderStopWaitMs);
-  CloseHandle(thread_);
-  thread_ = nullptr;
-}
-
-bool CentralSender::Running() const { return thread_ != nullptr && WaitForSingleObject(thread_, 0) == WAIT_TIMEOUT; }
+bool CentralSender::Running() const { return thread_.Running(); }
 
 std::wstring CentralSender::StatusText() const {
   if (!shared_) return {};

@@ -11,29 +11,22 @@
 #include <memory>
 
 #include "central/central_settings.h"
+#include "central/stoppable_thread.h"
 
 // Posted to the window whenever the text of CentralStatusText changes.
 inline constexpr UINT WM_CENTRAL_STATUS = WM_APP + 2;
-// How long closing the program waits for the thread. A thread still held
-// in a network call by then holds no card2 transaction and ends with the
-// process.
-inline constexpr DWORD kSenderStopWaitMs = 1500;
 // Reads sent in one transaction at most.
 inline constexpr int kSendBatchSize = 500;
 
 class CentralSender {
  public:
-  CentralSender();
-  ~CentralSender();
-  CentralSender(const CentralSender&) = delete;
-  CentralSender& operator=(const CentralSender&) = delete;
-
   // Makes the outbox when card2 lacks it, queues every read stored from now
   // on, and starts the thread, which posts WM_CENTRAL_STATUS to window.
   // False when the thread could not be started (reads still queue).
   bool Start(HWND window, const CentralSettings& settings);
-  // Asks the thread to end and waits for it at most kSenderStopWaitMs.
-  void Stop();
+  // Asks the thread to end and waits for it a moment (StoppableThread).
+  void Stop(DWORD waitMs = StoppableThread::kStopWaitMs) { thread_.Stop(waitMs); }
+  void AskToStop() { thread_.AskToStop(); }
   bool Running() const;
   // The status line's text about the server, or an empty text while there
   // is nothing to say (sending works, or the server has not been out of
@@ -44,5 +37,5 @@ class CentralSender {
 
  private:
   std::shared_ptr<Shared> shared_;
-  HANDLE thread_ = nullptr;
+  StoppableThread thread_;
 };

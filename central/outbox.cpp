@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 
+#include "central/central_state.h"
 #include "common/checked_format.h"
 #include "common/database_handles.h"
 
@@ -24,12 +25,8 @@ constexpr wchar_t kSelectBatch[] =
     L"select id, cardname, sex, nation, birth, address, cardid, authority, validfrom, validto, readtime, "
     L"newaddress, datetag, station, photo from central_outbox order by id limit ?;";
 constexpr wchar_t kDeleteSent[] = L"delete from central_outbox where id <= ?;";
-constexpr wchar_t kSetState[] = L"insert or replace into central_state (name, value) values (?, ?);";
 constexpr wchar_t kSelectState[] = L"select name, value from central_state;";
 constexpr wchar_t kCountQueued[] = L"select count(*) from central_outbox;";
-constexpr char kBegin[] = "begin immediate;";
-constexpr char kCommit[] = "commit;";
-constexpr char kRollback[] = "rollback;";
 constexpr wchar_t kLastSent[] = L"last_sent";
 constexpr wchar_t kLastFailure[] = L"last_failure";
 constexpr wchar_t kLastFailureTime[] = L"last_failure_time";
@@ -52,14 +49,6 @@ std::wstring LocalTimeText() {
   FormatChecked(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", now.wYear, now.wMonth, now.wDay, now.wHour,
                 now.wMinute, now.wSecond);
   return text;
-}
-
-int SetState(const Database& db, const wchar_t* name, const std::wstring& value) {
-  Statement set;
-  if (const int prepared = PrepareStatement(db.get(), kSetState, set); prepared != SQLITE_OK) return prepared;
-  sqlite3_bind_text16(set.get(), 1, name, -1, SQLITE_STATIC);
-  sqlite3_bind_text16(set.get(), 2, value.c_str(), -1, SQLITE_STATIC);
-  return DoneIsOk(sqlite3_step(set.get()));
 }
 
 int QueueInStore(sqlite3* db, const StoredRead& read) {
@@ -87,15 +76,6 @@ void WakeSender() {
   if (HANDLE event = OutboxQueuedEvent(); event != nullptr) SetEvent(event);
 }
 
-// Runs work inside one write transaction, rolled back when it fails.
-template <typename Work>
-int InTransaction(const Database& db, Work work) {
-  if (const int begun = sqlite3_exec(db.get(), kBegin, nullptr, nullptr, nullptr); begun != SQLITE_OK) return begun;
-  int result = work();
-  if (result == SQLITE_OK) result = sqlite3_exec(db.get(), kCommit, nullptr, nullptr, nullptr);
-  if (result != SQLITE_OK) sqlite3_exec(db.get(), kRollback, nullptr, nullptr, nullptr);
-  return result;
-}
 }  // namespace
 
 int CreateCentralOutbox(int waitMs) {
@@ -136,21 +116,21 @@ int ReadOutboxBatch(int limit, int waitMs, std::vector<OutboxRead>& batch) {
 int RemoveSentReads(std::int64_t lastId, int waitMs) {
   Database db;
   if (const int opened = OpenCardDatabase(db, waitMs); opened != SQLITE_OK) return opened;
-  return InTransaction(db, [&] {
+  return InWriteTransaction(db, [&] {
     Statement remove;
     if (const int prepared = PrepareStatement(db.get(), kDeleteSent, remove); prepared != SQLITE_OK) return prepared;
     sqlite3_bind_int64(remove.get(), 1, lastId);
     if (const int removed = DoneIsOk(sqlite3_step(remove.get())); removed != SQLITE_OK) return removed;
-    return SetState(db, kLastSent, LocalTimeText());
+    return SetCentralState(db, kLastSent, LocalTimeText());
   });
 }
 
 int RecordSendFailure(const std::wstring& message, int waitMs) {
   Database db;
   if (const int opened = OpenCardDatabase(db, waitMs); opened != SQLITE_OK) return opened;
-  return InTransaction(db, [&] {
-    const int noted = SetState(db, kLastFailure, message);
-    return noted != SQLITE_OK ? noted : SetState(db, kLastFailureTime, LocalTimeText());
+  return InWriteTransaction(db, [&] {
+    const int noted = SetCentralState(db, kLastFailure, message);
+    return noted != SQLITE_OK ? noted : SetCentralState(db, kLastFailureTime, LocalTimeText());
   });
 }
 

@@ -7,9 +7,25 @@
 #include "central/central_settings.h"
 #include "reader_app/tarnwick_dlg.h"
 
+namespace {
+// The pull was asked together with the sender: what is left of the wait.
+constexpr DWORD kPullStopWaitMs = 300;
+}  // namespace
+
 void CTarnwickDlg::StartCentralRecords() {
   const CentralSettings settings = LoadCentralSettings();
-  if (CentralRecordsOn(settings)) m_centralSender.Start(m_hWnd, settings);
+  if (!CentralRecordsOn(settings)) return;
+  m_centralSender.Start(m_hWnd, settings);
+  m_blacklistPull.Start(settings);
+}
+
+// Both threads are asked at once; closing waits for them together about
+// as long as for one.
+void CTarnwickDlg::StopCentralRecords() {
+  m_centralSender.AskToStop();
+  m_blacklistPull.AskToStop();
+  m_centralSender.Stop();
+  m_blacklistPull.Stop(kPullStopWaitMs);
 }
 
 LRESULT CTarnwickDlg::OnCentralStatus(WPARAM, LPARAM) {

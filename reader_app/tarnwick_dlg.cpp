@@ -161,7 +161,7 @@ LRESULT CTarnwickDlg::OnTimer(WPARAM timer, LPARAM) {
 
 LRESULT CTarnwickDlg::OnDestroy(WPARAM, LPARAM) {
   StopPolling();
-  m_centralSender.Stop();
+  StopCentralRecords();
   m_hBackground.Reset();
   m_hPhoto.Reset();
   m_imageList.Destroy();

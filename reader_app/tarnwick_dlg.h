@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "card/card_info.h"
+#include "central/blacklist_pull.h"
 #include "central/central_sender.h"
 #include "framework/dialog.h"
 #include "framework/gdi_objects.h"
@@ -61,6 +62,8 @@ class CTarnwickDlg : public CDialog {
   // Forwards the stored reads to the central server when central records
   // are on; its text about the server while one is to be said.
   CentralSender m_centralSender;
+  // Keeps the local blacklist the central one when central records are on.
+  BlacklistPull m_blacklistPull;
   wchar_t m_szCentral[kStatusCapacity] = {};
   int m_nClientWidth = 0;
   int m_nClientHeight = 0;
@@ -111,6 +114,7 @@ class CTarnwickDlg : public CDialog {
   void ClearShownCard();
   void SetStatus(const wchar_t* text);
   void StartCentralRecords();
+  void StopCentralRecords();
   void StartPolling();
   void StopPolling();
   void RestartHideTimer();

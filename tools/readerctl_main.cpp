@@ -17,6 +17,8 @@
 #include <optional>
 #include <string>
 
+#include "central/central_settings.h"
+#include "central/outbox.h"
 #include "common/reader_settings.h"
 #include "common/working_folders.h"
 #include "reader/sam_frame.h"
@@ -122,5 +124,8 @@ int wmain(int argc, wchar_t** argv) {
   // The same preparation as the programs: folders, shipped defaults, settings.
   if (!PrepareWorkingFolders()) return kExitNotPrepared;
   LoadSettings();
+  // Reads the tool stores go to the central server like the program's.
+  const CentralSettings central = LoadCentralSettings();
+  if (CentralRecordsOn(central)) QueueStoredReadsFor(central.station);
   return Dispatch(argc, argv);
 }

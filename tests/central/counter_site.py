@@ -3,6 +3,7 @@ installed reader program in a Wine prefix of its own (a hard-linked copy of
 the build's prefix, with the files Wine rewrites in place copied whole), with
 its own settings folder, card2 and reader emulator on a pseudo-terminal."""
 import glob
+import json
 import os
 import shutil
 import sqlite3
@@ -12,6 +13,8 @@ import time
 
 WINE_ENV = {"WINEDEBUG": "-all", "WINEDLLOVERRIDES": "mscoree,mshtml="}
 SAMPLE_ID_PREFIX = "9905211992031"
+# How often the test counters pull the central blacklist.
+PULL_SECONDS = 2
 SHELL_FOLDERS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders"
 
 
@@ -120,7 +123,7 @@ class Counter:
         })
         shutil.copy(os.path.join(self.build.app_dir, "card2"), self.path("card2"))
         args = ["central", "set", "--connection", connection, "--station", self.station, "--retry-seconds", "2",
-                "--alert-seconds", "1"] + (extra or [])
+                "--alert-seconds", "1", "--pull-seconds", str(PULL_SECONDS)] + (extra or [])
         done = self.tool(*args, "--password-stdin", input=(password + "\n").encode())
         if done.returncode != 0:
             raise RuntimeError("central set failed: %r" % done.stdout)
@@ -163,6 +166,20 @@ class Counter:
     def query(self, sql, *parameters):
         with sqlite3.connect(self.path("card2"), timeout=10) as db:
             return db.execute(sql, parameters).fetchall()
+
+    def watch_kinds(self, card, seconds=3):
+        """Lays the card while the diagnostics tool runs the polling loop
+        against this counter's card2 (the program being closed): the kinds
+        of the window messages the loop sent."""
+        self.reader("lift")
+        self.reader("lay", card[0])
+        done = self.tool("watch", str(self.com), "--seconds", str(seconds))
+        self.reader("lift")
+        lines = [json.loads(line) for line in done.stdout.decode("utf-8").splitlines() if line.startswith("{")]
+        return [(line["message"], line["kind"]) for line in lines]
+
+    def blacklisted(self):
+        return sorted(row[0] for row in self.query("select cardid from blacklist"))
 
     def stored(self, number):
         return self.query("select count(*) from cardinfo where cardid = ?", number)[0][0]

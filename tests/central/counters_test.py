@@ -17,7 +17,7 @@ from types import SimpleNamespace
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from central_server import CentralServer  # noqa: E402
-from counter_site import Counter, wait_for, write_card_variants  # noqa: E402
+from counter_site import PULL_SECONDS, Counter, wait_for, write_card_variants  # noqa: E402
 
 BUILD = SimpleNamespace(wine_prefix=sys.argv[1], app_dir=sys.argv[2], emulator=sys.argv[3],
                         window_close=sys.argv[4])
@@ -176,6 +176,30 @@ class CentralRecordsTest(unittest.TestCase):
         counter.read_card(card)
         self.assertTrue(wait_for(lambda: len(self.server_reads(station)) == 1, 20))
         self.assertEqual(self.server_reads(station)[0][0], card[1])
+
+    def test_the_central_blacklist_reaches_the_counter_and_its_alarm_also_while_cut_off(self):
+        counter = self.counter(33, "黑名单站")
+        card = self.cards(1, 800)[0]
+        hit = ("WM_CARD_STATUS", 2)
+        # A number only this counter listed gives way to the central list.
+        counter.query("insert into blacklist values ('110101199001010011', 'local')")
+        counter.start()
+        self.assertTrue(wait_for(lambda: counter.blacklisted() == [], 2 * PULL_SECONDS + 5))
+        self.server.sql("insert into blacklist values ('%s', '在逃')" % card[1])
+        self.assertTrue(wait_for(lambda: counter.blacklisted() == [card[1]], 2 * PULL_SECONDS + 1),
+                        "the number did not arrive within two pulls")
+        counter.close()
+        self.server.stop()
+        try:
+            self.assertIn(hit, counter.watch_kinds(card), "no alarm while cut off from the server")
+        finally:
+            self.server.start()
+        counter.start()
+        self.server.sql("delete from blacklist where cardid = '%s'" % card[1])
+        self.assertTrue(wait_for(lambda: counter.blacklisted() == [], 2 * PULL_SECONDS + 1),
+                        "the removal did not arrive within two pulls")
+        counter.close()
+        self.assertNotIn(hit, counter.watch_kinds(card))
 
     def test_with_no_connection_nothing_of_central_records_runs(self):
         counter = self.counter(30, "off", connection="")
