@@ -10,7 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "central/central_settings.h"
+#include "common/card_database.h"
 #include "common/message_box.h"
+#include "common/suite_folders.h"
 #include "common/reader_settings.h"
 #include "fake_card_poll.h"
 #include "fake_print_job.h"
@@ -20,6 +23,7 @@
 #include "reader_app/resource_ids.h"
 #include "reader_app/tarnwick_dlg.h"
 #include "support/app_data_folder.h"
+#include "support/message_pump.h"
 #include "support/modal_driver.h"
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
@@ -602,3 +606,32 @@ TEST_F(MainWindowTest, TheFaceDragsTheWindowAndTheCommandsMinimiseAndEndIt) {
 }
 
 }  // namespace
+
+// Central records that cannot work (a connection string naming no driver):
+// the status line names the fault at once with the reads waiting for the
+// server, the alarm takes the line before it, and the reads still queue.
+TEST_F(MainWindowTest, ACentralServerThatCannotBeUsedIsNamedOnTheStatusLineAfterTheAlarm) {
+  ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"card2").c_str(), (appData_.Path() + L"card2").c_str(), FALSE));
+  wchar_t settingsFolder[MAX_PATH];
+  ASSERT_GT(GetSettingsFolder(MAX_PATH, settingsFolder), 0);
+  CreateDirectoryW(settingsFolder, nullptr);
+  CentralSettings central = LoadCentralSettings();
+  central.connection = L"Driver={No Such Driver};Server=127.0.0.1;";
+  ASSERT_TRUE(SaveCentralSettings(central));
+  constexpr wchar_t kNamed[] = L"中心服务器连接设置有误，1 条记录待上传";
+  Run([&](HWND window) {
+    SendStatus(window, kStatusChanged, 0x80);
+    EXPECT_STREQ(dialog_.m_szStatus, L"请放卡...");
+    // A read stored as the loop stores it is queued for the server.
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    EXPECT_EQ(StoreCardRead(SampleCard(), now), 0);
+    EXPECT_TRUE(PumpUntil([&] { return std::wstring_view(dialog_.m_szStatus) == kNamed; }, 15000))
+        << "the status line never named the fault";
+    Screenshot(window, "reader_main_central_fault");
+    SendStatus(window, kBlacklistHit);
+    PumpUntil([] { return false; }, 1500);
+    EXPECT_STREQ(dialog_.m_szStatus, L"此人已被列入黑名单！");
+  });
+  SetStoredReadCompanion({nullptr, nullptr});
+}
