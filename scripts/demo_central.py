@@ -18,7 +18,7 @@ from counter_site import Counter, wait_for, write_card_variants  # noqa: E402
 
 BUILD = SimpleNamespace(wine_prefix=sys.argv[1], app_dir=sys.argv[2], emulator=sys.argv[3], window_close=sys.argv[4])
 WINDOW_SHOT, SAMPLE_CARD, SCREENSHOTS = sys.argv[5], sys.argv[6], sys.argv[7]
-STATIONS = [("east", "东站一号窗口", 21), ("west", "西站二号窗口", 22)]
+STATIONS = [("east_counter", "东站一号窗口", 21), ("west_counter", "西站二号窗口", 22)]
 CARDS_PER_COUNTER = 2
 QUERY_TITLE = "查询身份证信息"
 STARTED = float(os.environ.get("DEMO_STARTED", time.time()))
@@ -46,7 +46,7 @@ def main():
     counters = []
     with CentralServer() as server, tempfile.TemporaryDirectory() as cards:
         say("a private PostgreSQL server with the central schema on port %d" % server.port)
-        server.add_login("office", "office", "office")
+        server.add_login("office_staff", "office", "office")
         try:
             for n, (login, station, com) in enumerate(STATIONS):
                 server.add_login(login, login, "counter")
@@ -67,7 +67,7 @@ def main():
                                   "order by station, readtime"):
                 print("    %s  %s  %s  %s  photo %s bytes" % tuple(row))
             office = counters[0]
-            office.tool("central", "set", "--office-connection", server.connection_string("office"),
+            office.tool("central", "set", "--office-connection", server.connection_string("office_staff"),
                         "--office-password-stdin", input=b"office\n")
             say("the query tool searching every counter's reads")
             query = subprocess.Popen(["wine", os.path.join(BUILD.app_dir, "Pellory.exe")], env=office.env,
