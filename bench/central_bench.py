@@ -5,6 +5,8 @@ PostgreSQL server through Wine's ODBC layer.
 - From laying a card to its row being committed on the server, for 30
   reads (distinct citizen numbers), the server up: median and worst.
 - Draining a backlog of 100,000 queued reads with 1 KB photos.
+- A number added to the central blacklist reaching the counter's own
+  table, at the tests' pull interval, ten times at moments spread over it.
 
 argv: the build's Wine prefix, the program folder, the emulator, the
 window-closing tool, the sample card. Exits non-zero when a read or the
@@ -21,12 +23,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "central"))
 from central_server import CentralServer  # noqa: E402
-from counter_site import Counter, wait_for, write_card_variants  # noqa: E402
+from counter_site import PULL_SECONDS, Counter, wait_for, write_card_variants  # noqa: E402
 
 BUILD = SimpleNamespace(wine_prefix=sys.argv[1], app_dir=sys.argv[2], emulator=sys.argv[3], window_close=sys.argv[4])
 SAMPLE_CARD = sys.argv[5]
 READS = 30
 BACKLOG = 100000
+PULLS = 10
 
 
 def arrived(server, number):
@@ -43,6 +46,20 @@ def latency(server, counter, cards):
         seconds.append(time.monotonic() - laid)
         counter.reader("lift")
         time.sleep(0.3)
+    return seconds
+
+
+def pull_delays(server, counter):
+    seconds = []
+    for n in range(PULLS):
+        # Moments spread over the interval, so that the worst case shows.
+        time.sleep(PULL_SECONDS * n / PULLS)
+        number = "11010119900101%03dX" % n
+        server.sql("insert into blacklist values ('%s', 'bench')" % number)
+        added = time.monotonic()
+        if not wait_for(lambda: number in counter.blacklisted(), PULL_SECONDS * 3, 0.02):
+            raise SystemExit("central_bench: the number %s never reached the counter" % number)
+        seconds.append(time.monotonic() - added)
     return seconds
 
 
@@ -67,6 +84,10 @@ def main():
             seconds = latency(server, counter, write_card_variants(SAMPLE_CARD, cards_folder, READS))
             print("card laid to row committed on the server, %d reads: median %.0f ms (target 1000), "
                   "worst %.0f ms (target 2000)" % (READS, statistics.median(seconds) * 1000, max(seconds) * 1000))
+            delays = pull_delays(server, counter)
+            print("central blacklist change to the counter's table, pull every %d s, %d changes: median %.0f ms, "
+                  "worst %.0f ms (target %d ms)" % (PULL_SECONDS, PULLS, statistics.median(delays) * 1000,
+                                                    max(delays) * 1000, PULL_SECONDS * 1000 + 1000))
             counter.close()
             fill_backlog(counter)
             started = time.monotonic()

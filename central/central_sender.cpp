@@ -15,7 +15,7 @@ namespace {
 // card2 is shared with the polling loop and the other programs: the sender
 // only ever waits briefly for it, and tries again later.
 constexpr int kOutboxWaitMs = 500;
-constexpr DWORD kOutboxRetryMs = 1000;
+constexpr DWORD kOutboxRetryMs = 250;
 // With nothing queued the sender sleeps until a store wakes it, looking
 // now and then for reads another program queued in the same card2.
 constexpr DWORD kIdleLookMs = 5000;
