@@ -60,8 +60,11 @@ class SenderLoop {
 
   void Round() {
     std::vector<OutboxRead> batch;
-    if (ReadOutboxBatch(kSendBatchSize, kOutboxWaitMs, batch) != SQLITE_OK) {
-      WaitWhileStopNotAsked(kOutboxRetryMs);
+    const int read = ReadOutboxBatch(kSendBatchSize, kOutboxWaitMs, batch);
+    // A card2 put in place without the outbox gets it with its next store.
+    if (read == SQLITE_ERROR) stop_.WaitOr(OutboxQueuedEvent(), kIdleLookMs);
+    if (read != SQLITE_OK) {
+      if (read != SQLITE_ERROR) WaitWhileStopNotAsked(kOutboxRetryMs);
       return;
     }
     if (batch.empty()) {
