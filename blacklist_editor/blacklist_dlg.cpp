@@ -13,7 +13,6 @@
 #include "blacklist_editor/entry_dlg.h"
 #include "blacklist_editor/import_plan.h"
 #include "blacklist_editor/import_summary_dlg.h"
-#include "blacklist_editor/save_folder.h"
 #include "blacklist_editor/text_list_file.h"
 #include "common/message_box.h"
 #include "common/profile_path.h"
@@ -84,7 +83,9 @@ std::wstring FileDialogFailureText(DWORD failure) {
 
 }  // namespace
 
-CBlackListDlg::CBlackListDlg() : CDialog(IDD_BLACKLIST) { m_icon.Load(ResourceInstance(), IDR_MAINFRAME); }
+CBlackListDlg::CBlackListDlg() : CDialog(IDD_BLACKLIST), m_store(ChooseEditorStore()) {
+  m_icon.Load(ResourceInstance(), IDR_MAINFRAME);
+}
 
 const MessageTable* CBlackListDlg::GetMessageTable() const {
   static constexpr MessageEntry kEntries[] = {
@@ -107,6 +108,7 @@ BOOL CBlackListDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Get()));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_icon.Get()));
+  SetWindowTextW(m_hWnd, (kCaption + m_store->TitleSuffix()).c_str());
   m_list = GetDlgItem(IDC_LIST);
   ListView_SetExtendedListViewStyle(m_list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   LVCOLUMNW column{};
@@ -123,18 +125,24 @@ BOOL CBlackListDlg::OnInitDialog() {
   return TRUE;
 }
 
-bool CBlackListDlg::UpdateSaveFolder() {
-  const bool followed = FollowSaveFolder(m_hWnd);
-  SetDlgItemTextW(m_hWnd, IDC_DATABASE, (L"数据库：" + CardDatabasePath()).c_str());
-  return followed;
+bool CBlackListDlg::PrepareStore() {
+  const bool prepared = m_store->Prepare(m_hWnd);
+  SetDlgItemTextW(m_hWnd, IDC_DATABASE, m_store->Location().c_str());
+  return prepared;
+}
+
+bool CBlackListDlg::MayChange() const {
+  if (m_store->MayChange()) return true;
+  ShowInfo(ReadOnlyListText(), MB_ICONINFORMATION);
+  return false;
 }
 
 void CBlackListDlg::Reload() {
   m_listRead = false;
   m_rows.clear();
-  if (UpdateSaveFolder()) {
-    const int result = LoadBlacklist(m_rows);
-    m_listRead = result == 0;
+  if (PrepareStore()) {
+    const StoreResult result = m_store->Load(m_rows);
+    m_listRead = result.ok();
     if (!m_listRead) ShowInfo(ReadFailureText(result), MB_ICONERROR);
   }
   ApplyFilter();
@@ -196,23 +204,26 @@ void CBlackListDlg::ShowInfo(const std::wstring& text, UINT icon) const {
 }
 
 void CBlackListDlg::OnAdd() {
-  CEntryDlg entry(m_hWnd);
+  if (!MayChange()) return;
+  CEntryDlg entry(m_hWnd, *m_store);
   if (entry.DoModal() == IDOK) Reload();
 }
 
 void CBlackListDlg::OnEditReason() {
+  if (!MayChange()) return;
   const std::vector<BlacklistRow> selected = SelectedRows();
   if (selected.size() != 1) {
     ShowInfo(L"请先在名单中选中一条记录。", MB_ICONINFORMATION);
     return;
   }
-  CEntryDlg entry(m_hWnd, selected.front());
+  CEntryDlg entry(m_hWnd, *m_store, selected.front());
   entry.DoModal();
   // Also after a refusal: the row may have changed under the editor.
   Reload();
 }
 
 void CBlackListDlg::OnDelete() {
+  if (!MayChange()) return;
   const std::vector<BlacklistRow> selected = SelectedRows();
   if (selected.empty()) {
     ShowInfo(L"请先在名单中选中要删除的记录。", MB_ICONINFORMATION);
@@ -221,9 +232,9 @@ void CBlackListDlg::OnDelete() {
   wchar_t question[96];
   std::swprintf(question, std::size(question), L"确定从黑名单中删除选中的 %d 条记录吗？", static_cast<int>(selected.size()));
   if (ShowMessageBox(m_hWnd, question, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES) return;
-  if (!UpdateSaveFolder()) return;
+  if (!PrepareStore()) return;
   int deleted = 0;
-  if (const int result = DeleteBlacklistRows(selected, deleted); result != 0) {
+  if (const StoreResult result = m_store->Delete(selected, deleted); !result.ok()) {
     ShowInfo(WriteFailureText(result), MB_ICONERROR);
     return;
   }
@@ -231,6 +242,7 @@ void CBlackListDlg::OnDelete() {
 }
 
 void CBlackListDlg::OnImport() {
+  if (!MayChange()) return;
   DWORD failure = 0;
   const std::wstring path = AskFileName(m_hWnd, false, failure);
   if (!path.empty()) {
@@ -241,15 +253,16 @@ void CBlackListDlg::OnImport() {
 }
 
 void CBlackListDlg::ImportFile(const std::wstring& path) {
+  if (!MayChange()) return;
   // Every line is read and checked before the database is opened.
   TextList list;
   if (const ListFileResult read = ReadTextListFile(path, list); read != ListFileResult::kOk) {
     ShowInfo(FileFailureText(read), MB_ICONERROR);
     return;
   }
-  if (!UpdateSaveFolder()) return;
+  if (!PrepareStore()) return;
   std::vector<BlacklistRow> rows;
-  if (const int result = LoadBlacklist(rows); result != 0) {
+  if (const StoreResult result = m_store->Load(rows); !result.ok()) {
     ShowInfo(ReadFailureText(result), MB_ICONERROR);
     return;
   }
@@ -261,11 +274,11 @@ void CBlackListDlg::ImportFile(const std::wstring& path) {
     lines.insert(lines.end(), plan.wrongCheckDigits.begin(), plan.wrongCheckDigits.end());
   }
   // The summary may have stood open while the save folder moved.
-  if (!UpdateSaveFolder()) return;
+  if (!PrepareStore()) return;
   int added = 0;
-  const int result = ImportBlacklistEntries(lines, added);
+  const StoreResult result = m_store->Import(lines, added);
   Reload();
-  if (result != 0) {
+  if (!result.ok()) {
     ShowInfo(WriteFailureText(result), MB_ICONERROR);
     return;
   }
@@ -283,11 +296,11 @@ void CBlackListDlg::OnExport() {
 }
 
 void CBlackListDlg::ExportFile(const std::wstring& path) {
-  if (!UpdateSaveFolder()) return;
+  if (!PrepareStore()) return;
   // Read into a copy of its own: a list that could not be read must not be
   // written as an empty one over the file.
   std::vector<BlacklistRow> rows;
-  if (const int result = LoadBlacklist(rows); result != 0) {
+  if (const StoreResult result = m_store->Load(rows); !result.ok()) {
     ShowInfo(ReadFailureText(result) + L"未导出，文件未作更改。", MB_ICONERROR);
     return;
   }
@@ -302,7 +315,7 @@ void CBlackListDlg::ExportFile(const std::wstring& path) {
 }
 
 LRESULT CBlackListDlg::OnOfferDefaultList(WPARAM, LPARAM) {
-  if (!m_listRead || !m_rows.empty()) return 0;
+  if (!m_listRead || !m_rows.empty() || !m_store->MayChange()) return 0;
   wchar_t path[kPathCapacity];
   if (GetSettingsFolder(kPathCapacity, path) == 0 || !JoinPath(path, kBlacklistFileName, path)) return 0;
   TextList list;

@@ -1,18 +1,20 @@
 // The blacklist editor's main window: the listed numbers with their
 // reasons in a virtual list view over a copy held in memory, a filter, the
 // commands that add, change, delete, import and export, and a status line
-// that names the card database. The copy is read again after every change;
-// no database connection is held between actions, and each action first
-// reads the save folder from the settings file again.
+// that names where the list is kept (the store chosen when the window is
+// made: editor_store.h). The copy is read again after every change; no
+// database connection is held between actions, and each action on the card
+// database first reads the save folder from the settings file again.
 #pragma once
 
 #include <windows.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "blacklist_editor/blacklist_store.h"
+#include "blacklist_editor/editor_store.h"
 #include "framework/dialog.h"
 #include "framework/icon.h"
 
@@ -53,13 +55,16 @@ class CBlackListDlg : public CDialog {
   LRESULT OnDoubleClick(NMHDR* header);
   LRESULT OnListKey(NMHDR* header);
 
-  // FollowSaveFolder, and the status line names the card database.
-  bool UpdateSaveFolder();
+  // The store's preparation, and the status line names where the list is.
+  bool PrepareStore();
+  // False, after telling the user why, when the list may not be changed here.
+  bool MayChange() const;
   void Reload();
   void ApplyFilter();
   std::vector<BlacklistRow> SelectedRows() const;
   void ShowInfo(const std::wstring& text, UINT icon) const;
 
+  std::unique_ptr<EditorStore> m_store;
   HWND m_list = nullptr;
   // The last reload read the table: an empty copy is an empty list, not
   // one that could not be read.

@@ -37,7 +37,43 @@ std::wstring FaultText(const RefusedLine& line) {
   return {};
 }
 
+// What the server's fault means for the user, without the consequence.
+std::wstring CentralFaultText(const CentralResult& result) {
+  switch (result.fault) {
+    case CentralFault::kNone:
+      return {};
+    case CentralFault::kUnreachable:
+      return L"无法连接中心服务器，请检查网络，或请管理员确认服务器已启动。";
+    case CentralFault::kLoginRefused:
+      return L"中心服务器拒绝登录：办公室的用户名或密码不正确，或本机无法读取保存的密码。"
+             L"请用诊断工具重新设置（readerctl central set --office-connection ... --office-password-stdin）。";
+    case CentralFault::kNotAllowed:
+      return L"办公室的登录无权读取或修改中心服务器上的黑名单。";
+    case CentralFault::kBadSettings:
+      return L"中心服务器的连接设置无法使用（" + result.message + L"）。";
+    case CentralFault::kWrongSchema:
+    case CentralFault::kFailed:
+      break;
+  }
+  return L"中心服务器出错（" + result.message + L"）。";
+}
+
 }  // namespace
+
+std::wstring WriteFailureText(const StoreResult& result) {
+  if (!result.central.ok()) return CentralFaultText(result.central) + L"黑名单未作更改。";
+  return WriteFailureText(result.sqliteCode);
+}
+
+std::wstring ReadFailureText(const StoreResult& result) {
+  if (!result.central.ok()) return CentralFaultText(result.central) + L"无法读取黑名单。";
+  return ReadFailureText(result.sqliteCode);
+}
+
+std::wstring ReadOnlyListText() {
+  return L"本机已开启中心记录，黑名单由中心服务器统一管理，并定时同步到本机，不能在本机修改。"
+         L"请在办公室设置了中心服务器连接的电脑上修改黑名单。";
+}
 
 std::wstring WriteFailureText(int sqliteCode) {
   if (IsBusy(sqliteCode)) return L"数据库正忙（读卡程序或其他程序正在使用），请稍后再试。黑名单未作更改。";

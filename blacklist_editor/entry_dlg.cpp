@@ -5,7 +5,6 @@
 #include "blacklist_editor/citizen_number.h"
 #include "blacklist_editor/editor_messages.h"
 #include "blacklist_editor/editor_resource_ids.h"
-#include "blacklist_editor/save_folder.h"
 #include "blacklist_editor/text_list.h"
 
 namespace {
@@ -20,9 +19,13 @@ std::wstring WithoutSurroundingSpaces(const std::wstring& text) {
 
 }  // namespace
 
-CEntryDlg::CEntryDlg(HWND parent) : CDialog(IDD_ENTRY, parent) {}
+CEntryDlg::CEntryDlg(HWND parent, EditorStore& store) : CDialog(IDD_ENTRY, parent), m_store(store) {}
 
-CEntryDlg::CEntryDlg(HWND parent, const BlacklistRow& row) : CDialog(IDD_ENTRY, parent), m_row(row) {}
+CEntryDlg::CEntryDlg(HWND parent)
+    : CDialog(IDD_ENTRY, parent), m_ownStore(ChooseEditorStore()), m_store(*m_ownStore) {}
+
+CEntryDlg::CEntryDlg(HWND parent, EditorStore& store, const BlacklistRow& row)
+    : CDialog(IDD_ENTRY, parent), m_store(store), m_row(row) {}
 
 BOOL CEntryDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -45,7 +48,7 @@ BOOL CEntryDlg::OnInitDialog() {
 
 void CEntryDlg::OnOK() {
   // The save folder may have moved while the dialog stood open.
-  if (!FollowSaveFolder(m_hWnd)) return;
+  if (!m_store.Prepare(m_hWnd)) return;
   if (m_row) {
     ChangeReason();
   } else {
@@ -57,7 +60,7 @@ void CEntryDlg::AddNumber() {
   std::wstring number = ItemText(IDC_NUMBER);
   if (!AcceptNumber(number)) return;
   bool added = false;
-  if (const int result = AddBlacklistEntry(number, ItemText(IDC_REASON), added); result != 0) {
+  if (const StoreResult result = m_store.Add(number, ItemText(IDC_REASON), added); !result.ok()) {
     ShowMessage(WriteFailureText(result));
     return;
   }
@@ -70,7 +73,7 @@ void CEntryDlg::AddNumber() {
 
 void CEntryDlg::ChangeReason() {
   bool found = false;
-  if (const int result = UpdateBlacklistReason(*m_row, ItemText(IDC_REASON), found); result != 0) {
+  if (const StoreResult result = m_store.UpdateReason(*m_row, ItemText(IDC_REASON), found); !result.ok()) {
     ShowMessage(WriteFailureText(result));
     return;
   }

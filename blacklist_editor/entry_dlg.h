@@ -5,18 +5,22 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
-#include "blacklist_editor/blacklist_store.h"
+#include "blacklist_editor/editor_store.h"
 #include "framework/dialog.h"
 
 class CEntryDlg : public CDialog {
  public:
-  // Adds a new number.
+  // Adds a new number to store's list.
+  CEntryDlg(HWND parent, EditorStore& store);
+  // Adds a new number to the list the settings choose now, as the editor
+  // chooses it at its start.
   explicit CEntryDlg(HWND parent);
-  // Changes the reason of row.
-  CEntryDlg(HWND parent, const BlacklistRow& row);
+  // Changes the reason of row in store's list.
+  CEntryDlg(HWND parent, EditorStore& store, const BlacklistRow& row);
 
  protected:
   BOOL OnInitDialog() override;
@@ -30,6 +34,8 @@ class CEntryDlg : public CDialog {
   void ShowMessage(const std::wstring& text);
   std::wstring ItemText(int id) const;
 
+  std::unique_ptr<EditorStore> m_ownStore;
+  EditorStore& m_store;
   std::optional<BlacklistRow> m_row;
   // The number last refused for its check digit, which the "add anyway"
   // choice confirms.

@@ -16,6 +16,7 @@
 #include "blacklist_editor/editor_resource_ids.h"
 #include "blacklist_editor/entry_dlg.h"
 #include "blacklist_editor/text_list.h"
+#include "central/central_settings.h"
 #include "common/card_database.h"
 #include "common/message_box.h"
 #include "common/reader_settings.h"
@@ -306,6 +307,41 @@ TEST_F(BlacklistWindowTest, ASaveFolderMovedInTheReaderProgramIsFollowedAtTheNex
   EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 1);
   SetSavePath(oldFolder.c_str());
   EXPECT_EQ(database_.Number("select count(*) from blacklist where cardid = '99052119920314002X';"), 0);
+}
+
+// A counter's pulls keep the table while its central records are on: the
+// editor shows the table but changes nothing of it, nor offers a default.
+TEST_F(BlacklistWindowTest, ACounterWithCentralRecordsShowsItsListButRefusesEveryChange) {
+  ASSERT_EQ(database_.Execute("insert into blacklist values ('110105194912310038', 'pulled');"), SQLITE_OK);
+  CentralSettings settings = LoadCentralSettings();
+  settings.connection = L"Driver={PostgreSQL Unicode};Server=central.invalid;Database=central;Uid=counter_01;";
+  ASSERT_TRUE(SaveCentralSettings(settings));
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"通报.txt";
+  WriteFile(path, "99052119920314002X\r\n");
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND window) {
+    wchar_t title[64] = L"";
+    GetWindowTextW(window, title, static_cast<int>(std::size(title)));
+    EXPECT_STREQ(title, L"黑名单管理（只读）");
+    EXPECT_TRUE(Contains(ControlText(window, IDC_DATABASE), L"（只读，名单由中心服务器同步）"));
+    ASSERT_EQ(ListCount(window), 1);
+    ListView_SetItemState(GetDlgItem(window, IDC_LIST), 0, LVIS_SELECTED, LVIS_SELECTED);
+    // Each would open a dialog of its own, which the steps would wait on.
+    ClickButton(window, IDC_ADD);
+    ClickButton(window, IDC_EDIT_REASON);
+    ClickButton(window, IDC_DELETE);
+    dialog.ImportFile(path);
+    EXPECT_EQ(ListCount(window), 1);
+  });
+  ASSERT_EQ(messages_.size(), 4u);
+  for (const std::wstring& message : messages_) {
+    EXPECT_EQ(message,
+              L"本机已开启中心记录，黑名单由中心服务器统一管理，并定时同步到本机，不能在本机修改。"
+              L"请在办公室设置了中心服务器连接的电脑上修改黑名单。");
+  }
+  EXPECT_EQ(database_.Number("select count(*) from blacklist where reason = 'pulled';"), 1);
+  EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 1);
 }
 
 }  // namespace
