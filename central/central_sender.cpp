@@ -44,6 +44,13 @@ class SenderLoop {
 
   void Run() {
     if (!LoadPassword()) return;
+    // Logged in before the first read comes, so that it does not wait for
+    // the driver to load and the login to finish; settings that cannot
+    // work are named at once.
+    if (const CentralResult opened = connection_.Open(shared_.settings.connection, password_); !opened.ok()) {
+      if (Stopping()) return;
+      Failed(opened);
+    }
     while (!Stopping()) Round();
   }
 
