@@ -618,10 +618,12 @@ TEST_F(MainWindowTest, ACentralServerThatCannotBeUsedIsNamedOnTheStatusLineAfter
   CentralSettings central = LoadCentralSettings();
   central.connection = L"Driver={No Such Driver};Server=127.0.0.1;";
   ASSERT_TRUE(SaveCentralSettings(central));
+  constexpr wchar_t kNamedAtStart[] = L"中心服务器连接设置有误，0 条记录待上传";
   constexpr wchar_t kNamed[] = L"中心服务器连接设置有误，1 条记录待上传";
   Run([&](HWND window) {
     SendStatus(window, kStatusChanged, 0x80);
-    EXPECT_STREQ(dialog_.m_szStatus, L"请放卡...");
+    // The sender logs in as it starts, before any read.
+    EXPECT_TRUE(PumpUntil([&] { return std::wstring_view(dialog_.m_szStatus) == kNamedAtStart; }, 15000));
     // A read stored as the loop stores it is queued for the server.
     SYSTEMTIME now;
     GetLocalTime(&now);
