@@ -136,8 +136,8 @@ class CentralQueryTest : public testing::Test {
     photo_ = EncodeWltPhoto(MakeSamplePortrait(7, kWltPhotoWidth, kWltPhotoHeight));
     ASSERT_FALSE(photo_.empty());
     // January: reads a minute apart, the stations in turn, stored latest
-    // first so that only the order asked for lists them by time; February: a name
-    // with a backslash; March: a read with its photo.
+    // first so that only the order asked for lists them by time; February:
+    // a name with a backslash; March: a read with its photo.
     Execute(L"delete from card_reads");
     Execute(L"insert into card_reads (station, cardname, sex, nation, birth, address, cardid, authority, validfrom, "
             L"validto, newaddress, readtime, datetag) select (array['东站1号窗口','西站','北站'])[n % 3 + 1], "
