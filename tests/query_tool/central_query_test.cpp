@@ -33,7 +33,8 @@
 
 namespace {
 
-const wchar_t* const kStations[] = {L"东站1号窗口", L"西站", L"北站"};
+// In the order the server sorts them.
+const wchar_t* const kStations[] = {L"东站1号窗口", L"北站", L"西站"};
 constexpr int kJanuaryReads = 120;
 constexpr wchar_t kPhotoNumber[] = L"11010519491231002X";
 
@@ -135,15 +136,16 @@ class CentralQueryTest : public testing::Test {
     ASSERT_TRUE(admin_.Connect(superuser, L"central").ok());
     photo_ = EncodeWltPhoto(MakeSamplePortrait(7, kWltPhotoWidth, kWltPhotoHeight));
     ASSERT_FALSE(photo_.empty());
-    // January: reads a minute apart, the stations in turn, stored latest
-    // first so that only the order asked for lists them by time; February:
-    // a name with a backslash; March: a read with its photo.
+    // January: three reads a minute, one at each station, stored latest
+    // first so that only the order asked for lists them by time and
+    // station; February: a name with a backslash; March: a read with its
+    // photo.
     Execute(L"delete from card_reads");
     Execute(L"insert into card_reads (station, cardname, sex, nation, birth, address, cardid, authority, validfrom, "
-            L"validto, newaddress, readtime, datetag) select (array['东站1号窗口','西站','北站'])[n % 3 + 1], "
+            L"validto, newaddress, readtime, datetag) select (array['东站1号窗口','北站','西站'])[n % 3 + 1], "
             L"'Reader ' || lpad(n::text, 4, '0'), case when n % 2 = 0 then '男' else '女' end, '汉', '19900101', "
             L"'北京市东城区' || n, '1101011990010' || lpad(n::text, 5, '0'), '北京市公安局', '20100507', "
-            L"'20300507', '', timestamp '2024-01-01' + n * interval '1 minute', 132645121 "
+            L"'20300507', '', timestamp '2024-01-01' + n / 3 * interval '1 minute', 132645121 "
             L"from generate_series(119, 0, -1) n");
     Execute(L"insert into card_reads values ('西站', 'Reader\\9', '男', '汉', '19900101', '地址', "
             L"'110101199001019999', '北京市公安局', '20100507', '20300507', '', '2024-02-10 10:00:00', 132645386, "
@@ -195,6 +197,7 @@ TEST_F(CentralQueryTest, PagesThroughEveryStationsReadsWithTheStationLast) {
     ClickSpinArrow(window, true);
     EXPECT_EQ(StatusText(window), L"总计：120条记录 当前记录：51～100");
     EXPECT_EQ(ListText(window, 0, 0), L"Reader 0050");
+    EXPECT_EQ(ListText(window, 0, 8), L"2024-01-01 00:16:00");
     EXPECT_EQ(ListText(window, 0, 10), kStations[50 % 3]);
     EXPECT_EQ(ListText(window, 0, 5), L"110101199001000050");
   });
