@@ -235,6 +235,9 @@ TEST_F(CentralQueryTest, TheDetailShowsThePhotoDecodedFromTheStoredBytes) {
     });
     EXPECT_TRUE(detail.stepsRan);
   });
+  // The save folder's copies stand for the last card this computer read.
+  EXPECT_EQ(GetFileAttributesW((database_.Folder() + L"image.wlt").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(GetFileAttributesW((database_.Folder() + L"image.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(CentralQueryTest, TheExportWritesEveryHitWithItsStation) {
