@@ -11,8 +11,8 @@
 #include "framework/application.h"
 #include "framework/device_context.h"
 #include "query_tool/card_query.h"
-#include "query_tool/local_read_source.h"
 #include "query_tool/export_command.h"
+#include "query_tool/local_read_source.h"
 #include "query_tool/month_range.h"
 #include "query_tool/resource_ids.h"
 
