@@ -65,15 +65,36 @@ bool BindTimestamp(SQLHSTMT statement, SQLUSMALLINT number, SQL_TIMESTAMP_STRUCT
                                         SQL_TYPE_TIMESTAMP, 19, 0, &stamp, sizeof stamp, nullptr));
 }
 
-bool BindSearch(SQLHSTMT statement, SearchParameters& search) {
-  return BindText(statement, 1, search.name, search.textLengths[0]) &&
-         BindText(statement, 2, search.number, search.textLengths[1]) &&
-         BindText(statement, 3, search.sex, search.textLengths[2]) && BindTimestamp(statement, 4, search.from) &&
-         BindTimestamp(statement, 5, search.to);
+// A pattern that is "%" alone matches every read, since the columns are
+// never null. Its condition is left out: with a name alone the server then
+// counts from the name's index without visiting the reads themselves.
+bool MatchesAll(const std::wstring& pattern) { return pattern == L"%"; }
+
+// The conditions of the search, one parameter each, the time range always.
+std::wstring WhereClause(const SearchParameters& search) {
+  std::wstring where = L" where ";
+  if (!MatchesAll(search.name)) where += L"cardname like ? and ";
+  if (!MatchesAll(search.number)) where += L"cardid like ? and ";
+  if (!MatchesAll(search.sex)) where += L"sex like ? and ";
+  return where + L"readtime between ? and ?";
 }
 
-bool Run(SQLHSTMT statement, const wchar_t* text) {
-  return SQL_SUCCEEDED(SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(text)), SQL_NTS));
+// Binds the parameters of WhereClause in its order; the number of the next
+// parameter, or 0 on a failure.
+SQLUSMALLINT BindSearch(SQLHSTMT statement, SearchParameters& search) {
+  SQLUSMALLINT next = 1;
+  const std::wstring* patterns[] = {&search.name, &search.number, &search.sex};
+  for (std::size_t i = 0; i < std::size(patterns); ++i) {
+    if (MatchesAll(*patterns[i])) continue;
+    if (!BindText(statement, next++, *patterns[i], search.textLengths[i])) return 0;
+  }
+  if (!BindTimestamp(statement, next, search.from) || !BindTimestamp(statement, next + 1, search.to)) return 0;
+  return static_cast<SQLUSMALLINT>(next + 2);
+}
+
+bool Run(SQLHSTMT statement, const std::wstring& text) {
+  return SQL_SUCCEEDED(
+      SQLExecDirectW(statement, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(text.c_str())), SQL_NTS));
 }
 
 // One fetched read, in the order of the page's select list: the station
@@ -182,7 +203,7 @@ bool CentralSearch::Open(int) {
 
 bool CentralSearch::GetReadTimeRange(std::int64_t& earliest, std::int64_t& latest) {
   OdbcStatement statement(session_.Handle());
-  if (statement.get() == SQL_NULL_HSTMT || !Run(statement.get(), kCentralReadTimeRange) ||
+  if (statement.get() == SQL_NULL_HSTMT || !Run(statement.get(), std::wstring(kCentralReadTimeRange)) ||
       !SQL_SUCCEEDED(SQLFetch(statement.get()))) {
     return false;
   }
@@ -204,8 +225,8 @@ bool CentralSearch::GetReadTimeRange(std::int64_t& earliest, std::int64_t& lates
 std::int32_t CentralSearch::CountReads(const QueryContext& query) {
   OdbcStatement statement(session_.Handle());
   SearchParameters search = ParametersOf(query);
-  if (statement.get() == SQL_NULL_HSTMT || !BindSearch(statement.get(), search) ||
-      !Run(statement.get(), kCentralCount) || !SQL_SUCCEEDED(SQLFetch(statement.get()))) {
+  if (statement.get() == SQL_NULL_HSTMT || BindSearch(statement.get(), search) == 0 ||
+      !Run(statement.get(), kCentralCount + WhereClause(search)) || !SQL_SUCCEEDED(SQLFetch(statement.get()))) {
     return kCountFailed;
   }
   SQLBIGINT count = 0;
@@ -221,13 +242,16 @@ bool CentralSearch::ReadRows(RowAction action, QueryContext& query, CardRow& row
   const bool allRows = (query.mode & kQueryAllRows) != 0;
   OdbcStatement statement(session_.Handle());
   SearchParameters search = ParametersOf(query);
-  if (statement.get() == SQL_NULL_HSTMT || !BindSearch(statement.get(), search)) return false;
-  if (!allRows && !SQL_SUCCEEDED(SQLBindParameter(statement.get(), 6, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0,
-                                                  0, &search.offset, 0, nullptr))) {
+  const SQLUSMALLINT offsetParameter = statement.get() == SQL_NULL_HSTMT ? 0 : BindSearch(statement.get(), search);
+  if (offsetParameter == 0) return false;
+  if (!allRows && !SQL_SUCCEEDED(SQLBindParameter(statement.get(), offsetParameter, SQL_PARAM_INPUT, SQL_C_SLONG,
+                                                  SQL_INTEGER, 0, 0, &search.offset, 0, nullptr))) {
     return false;
   }
+  const std::wstring text =
+      kCentralSelect + WhereClause(search) + kCentralOrder + (allRows ? L"" : kCentralPageLimit);
   FetchedRead read{};
-  if (!Run(statement.get(), allRows ? kCentralAllRows : kCentralPage) || !BindRead(statement.get(), read)) {
+  if (!Run(statement.get(), text) || !BindRead(statement.get(), read)) {
     return false;
   }
   SQLRETURN fetched;
@@ -252,7 +276,7 @@ std::wstring CentralSearch::PhotoPath(const CardRow& row) {
     SQLLEN lengths[2] = {SQL_NTS, SQL_NTS};
     if (statement.get() == SQL_NULL_HSTMT || !BindText(statement.get(), 1, station, lengths[0]) ||
         !BindText(statement.get(), 2, number, lengths[1]) || !BindTimestamp(statement.get(), 3, readtime) ||
-        !Run(statement.get(), kCentralPhoto) || !SQL_SUCCEEDED(SQLFetch(statement.get())) ||
+        !Run(statement.get(), std::wstring(kCentralPhoto)) || !SQL_SUCCEEDED(SQLFetch(statement.get())) ||
         !FetchPhoto(statement.get(), photo)) {
       return {};
     }

@@ -15,20 +15,17 @@
 inline constexpr wchar_t kCentralQueryFailedText[] = L"无法连接中心服务器，查询失败。";
 inline constexpr wchar_t kCentralMonthTreeFailedText[] = L"无法连接中心服务器，月份列表未能载入。";
 
-// The statements. Pages come in reading-time order, then by station and
-// number, the server's key, so that every read stands on exactly one page.
+// The statements, made of these fixed pieces: a count or a select, the
+// conditions (central_search.cpp), and for the rows their order. Pages come
+// in reading-time order, then by station and number, the server's key, so
+// that every read stands on exactly one page.
 inline constexpr wchar_t kCentralReadTimeRange[] = L"select min(readtime), max(readtime) from card_reads";
-inline constexpr wchar_t kCentralCount[] =
-    L"select count(*) from card_reads where cardname like ? and cardid like ? and sex like ? and readtime "
-    L"between ? and ?";
-inline constexpr wchar_t kCentralPage[] =
+inline constexpr wchar_t kCentralCount[] = L"select count(*) from card_reads";
+inline constexpr wchar_t kCentralSelect[] =
     L"select station, cardname, sex, nation, birth, address, cardid, authority, validfrom, validto, newaddress, "
-    L"readtime from card_reads where cardname like ? and cardid like ? and sex like ? and readtime between ? and ? "
-    L"order by readtime, station, cardid limit 50 offset ?";
-inline constexpr wchar_t kCentralAllRows[] =
-    L"select station, cardname, sex, nation, birth, address, cardid, authority, validfrom, validto, newaddress, "
-    L"readtime from card_reads where cardname like ? and cardid like ? and sex like ? and readtime between ? and ? "
-    L"order by readtime, station, cardid";
+    L"readtime from card_reads";
+inline constexpr wchar_t kCentralOrder[] = L" order by readtime, station, cardid";
+inline constexpr wchar_t kCentralPageLimit[] = L" limit 50 offset ?";
 inline constexpr wchar_t kCentralPhoto[] =
     L"select photo from card_reads where station = ? and cardid = ? and readtime = ?";
 

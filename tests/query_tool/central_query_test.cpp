@@ -216,6 +216,10 @@ TEST_F(CentralQueryTest, NameAndNumberPrefixesFindWhatTheLocalSearchFinds) {
     EXPECT_EQ(ListText(window, 0, 0), L"张三");
     SearchYear(window, L"", L"1101011990010000");
     EXPECT_EQ(StatusText(window), L"总计：100条记录 当前记录：1～50");
+    CheckDlgButton(window, IDC_FEMALE, BST_UNCHECKED);
+    SearchYear(window, L"Reader 00", L"11010119900100");
+    EXPECT_EQ(StatusText(window), L"总计：50条记录 当前记录：1～50");
+    EXPECT_EQ(ListText(window, 49, 1), L"男");
   });
 }
 
