@@ -16,6 +16,7 @@
 #include "common/card_database.h"
 #include "common/message_box.h"
 #include "query_tool/export_command.h"
+#include "query_tool/local_read_source.h"
 #include "query_tool/save_file_dialog.h"
 #include "support/temp_folder.h"
 
@@ -72,7 +73,8 @@ int wmain() {
   wcscpy_s(query.namePattern, L"%");
   wcscpy_s(query.numberPattern, L"%");
   wcscpy_s(query.sexPattern, L"%");
-  RunExportCommand(nullptr, kMaxExportRows, query);
+  LocalReadSource source;
+  RunExportCommand(nullptr, kMaxExportRows, query, source);
   const double elapsed = NowMs() - dialogClosed;
 
   if (!message.empty() || query.rowCount != kMaxExportRows) {

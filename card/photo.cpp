@@ -94,25 +94,45 @@ int FormSaveFolderPath(wchar_t* out, int capacity, const wchar_t* name) {
   return length > 0 ? length : 0;
 }
 
-int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind) {
+namespace {
+// What became of one decoding in the reading folder: whether the decoder
+// ran at all, and its result.
+struct DecoderRun {
+  bool ran;
+  int result;
+};
+
+DecoderRun DecodeInReadingFolder(const std::uint8_t* photo, std::uint32_t size, int linkKind,
+                                 wchar_t (&decoded)[kPathCapacity]) {
   wchar_t path[kPathCapacity];
-  wchar_t decoded[kPathCapacity];
   if (FormReadingFolderPath(path, kPathCapacity, kPhotoFileName) == 0 ||
       FormReadingFolderPath(decoded, kPathCapacity, kDecodedPhotoName) == 0) {
-    return kPhotoDecodeFailed;
+    return {false, kPhotoDecodeFailed};
   }
   // The previous card's bitmap must never pass for this card's.
   DeleteFileW(decoded);
-  if (!WritePhotoFile(path, photo, size)) return kPhotoDecodeFailed;
+  if (!WritePhotoFile(path, photo, size)) return {false, kPhotoDecodeFailed};
   char narrowPath[kNarrowPathCapacity];
   BOOL lossy = FALSE;
   const int converted =
       WideCharToMultiByte(kPhotoPathCodePage, 0, path, -1, narrowPath, kNarrowPathCapacity, nullptr, &lossy);
   // A path without an exact code page 936 form would name another file.
-  if (converted == 0 || lossy) return kPhotoDecodeFailed;
-  const int result = GetBmp(narrowPath, linkKind);
-  CopyToSaveFolder(photo, size, result == kPhotoDecoded ? decoded : nullptr);
-  return result;
+  if (converted == 0 || lossy) return {false, kPhotoDecodeFailed};
+  return {true, GetBmp(narrowPath, linkKind)};
+}
+}  // namespace
+
+int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind) {
+  wchar_t decoded[kPathCapacity];
+  const DecoderRun run = DecodeInReadingFolder(photo, size, linkKind, decoded);
+  if (run.ran) CopyToSaveFolder(photo, size, run.result == kPhotoDecoded ? decoded : nullptr);
+  return run.result;
+}
+
+int DecodeStoredPhoto(const std::uint8_t* photo, std::uint32_t size, wchar_t (&decoded)[kPathCapacity]) {
+  const DecoderRun run = DecodeInReadingFolder(photo, size, kLinkKindSerial, decoded);
+  if (run.result != kPhotoDecoded) decoded[0] = L'\0';
+  return run.result;
 }
 
 const wchar_t* PhotoStatusText(int code) {

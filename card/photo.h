@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "common/path_capacity.h"
+
 // Link kinds the photo decoder is told about.
 inline constexpr int kLinkKindSerial = 1;
 inline constexpr int kLinkKindUsb = 2;
@@ -20,6 +22,12 @@ inline constexpr int kPhotoDecoded = 1;
 // image.wlt and image.bmp in the save folder are copies for other programs.
 int DecodeCardPhoto(const std::uint8_t* photo, std::uint32_t size, int linkKind);
 inline constexpr wchar_t kDecodedPhotoName[] = L"image.bmp";
+// Decodes photo bytes kept from an earlier read (a read on the central
+// server) in this process's reading folder, as DecodeCardPhoto does but
+// without the copies in the save folder, which stand for the last card this
+// counter read. The decoded bitmap's path goes to decoded (empty unless
+// decoded); kPhotoDecoded, kPhotoDecodeFailed or the decoder's result.
+int DecodeStoredPhoto(const std::uint8_t* photo, std::uint32_t size, wchar_t (&decoded)[kPathCapacity]);
 // name in this process's own folder for the photos it reads,
 // <temporary folder>TarnwickRead-<process id>\, which is made on first use.
 // Two programs reading into one save folder (the reader program and the

@@ -11,10 +11,15 @@
 
 #include "card/card_info.h"
 
+// Longest station name a row keeps, as the counters' settings allow it.
+inline constexpr int kStationUnits = 60;
+
 // A stored read: the card's fields, laid out as CardInfo, followed by the
-// time of the read as "year-month-day hour:minute:second".
+// time of the read as "year-month-day hour:minute:second", and the counter
+// that read it (empty for a read of this computer's own database).
 struct CardRow : CardInfo {
   wchar_t readTimeText[24];
+  wchar_t station[kStationUnits + 1];
 };
 
 // Values of QueryContext::mode.

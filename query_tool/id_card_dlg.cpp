@@ -70,7 +70,11 @@ std::wstring RowPhotoPath(const CardRow& row) {
 }
 
 CIDCardDlg::CIDCardDlg(const CardRow& row, BlacklistAnswer blacklist, HWND parent, BlacklistRecheck recheck)
-    : CDialog(IDD_ID_CARD, parent), m_row(row), m_blacklist(blacklist), m_recheck(recheck) {
+    : CDialog(IDD_ID_CARD, parent),
+      m_row(row),
+      m_photoPath(RowPhotoPath(row)),
+      m_blacklist(blacklist),
+      m_recheck(recheck) {
   m_hAlarmIcon.Load(ResourceInstance(), IDI_CARD_ALARM);
 }
 
@@ -97,8 +101,7 @@ BOOL CIDCardDlg::OnInitDialog() {
   RECT client{};
   GetClientRect(m_hWnd, &client);
   m_hBackground.LoadFromFile(GetBgBmp(), client.right, client.bottom);
-  const std::wstring photo = RowPhotoPath(m_row);
-  if (!photo.empty()) m_hPhoto.LoadFromFile(photo.c_str());
+  if (!m_photoPath.empty()) m_hPhoto.LoadFromFile(m_photoPath.c_str());
   if (m_rgnWindow.CreateRoundRectRgn(0, 0, kWidth, kHeight, kRegionCorner, kRegionCorner)) {
     m_rgnWindow.ApplyToWindow(m_hWnd, true);
   }
@@ -163,6 +166,6 @@ LRESULT CIDCardDlg::OnDestroy(WPARAM, LPARAM) {
   return 0;
 }
 
-void CIDCardDlg::OnPrint() { PrintCardRow(m_hWnd, m_row, RowPhotoPath(m_row)); }
+void CIDCardDlg::OnPrint() { PrintCardRow(m_hWnd, m_row, m_photoPath); }
 
 void CIDCardDlg::OnClose() { EndDialog(IDCANCEL); }

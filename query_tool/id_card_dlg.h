@@ -39,6 +39,9 @@ class CIDCardDlg : public CDialog {
   CIDCardDlg(const CardRow& row, BlacklistAnswer blacklist, HWND parent, BlacklistRecheck recheck = {});
 
   CardRow m_row{};
+  // The bitmap shown and printed as the read's photo: the archived photo
+  // (RowPhotoPath) unless the caller names another before the dialog runs.
+  std::wstring m_photoPath;
   BlacklistAnswer m_blacklist = BlacklistAnswer::kNotListed;
   BlacklistRecheck m_recheck;
   // Lookups made since the dialog opened.

@@ -1,5 +1,7 @@
 #include "query_tool/list_row.h"
 
+#include <commctrl.h>
+
 #include <cwchar>
 #include <string>
 
@@ -32,6 +34,10 @@ void DigitsOfLongDate(wchar_t (&birth)[10], const wchar_t* birthText) {
   birth[length] = L'\0';
 }
 
+bool HasStationColumn(const CListCtrl& list) {
+  return Header_GetItemCount(ListView_GetHeader(list.m_hWnd)) > kStationColumn;
+}
+
 }  // namespace
 
 int AddListRow(QueryContext& query, const CardRow& row) {
@@ -41,6 +47,7 @@ int AddListRow(QueryContext& query, const CardRow& row) {
   const int item = list.InsertItem(query.rowCount, texts.columns[0]);
   if (item < 0) return 1;
   for (int column = 1; column < kListColumns; ++column) list.SetItemText(item, column, texts.columns[column]);
+  if (HasStationColumn(list)) list.SetItemText(item, kStationColumn, row.station);
   return 1;
 }
 
@@ -58,6 +65,7 @@ CardRow ReadListRow(HWND listWindow, int item) {
   CopyCell(list, item, 7, row.validityText);
   CopyCell(list, item, 8, row.readTimeText);
   CopyCell(list, item, 9, row.newAddress);
+  if (HasStationColumn(list)) CopyCell(list, item, kStationColumn, row.station);
   DigitsOfLongDate(row.birth, row.birthText);
   return row;
 }

@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "central/central_search.h"
+#include "central/central_settings.h"
 #include "common/card_database.h"
-#include "common/database_handles.h"
 #include "framework/application.h"
 #include "framework/device_context.h"
 #include "query_tool/card_query.h"
 #include "query_tool/export_command.h"
+#include "query_tool/local_read_source.h"
 #include "query_tool/month_range.h"
 #include "query_tool/resource_ids.h"
 
@@ -24,6 +26,7 @@ constexpr ListColumn kListColumnTable[kListColumns] = {
     {L"姓名", 100},     {L"性别", 40},      {L"民族", 40},      {L"生日", 110},     {L"地址", 250},
     {L"身份证号码", 140}, {L"签发机构", 160}, {L"有效时间", 160}, {L"验卡时间", 150}, {L"最新地址", 200},
 };
+constexpr ListColumn kStationListColumn = {L"站点", 120};
 
 struct Anchored {
   int id;
@@ -101,6 +104,14 @@ int CALLBACK CompareSortTexts(LPARAM first, LPARAM second, LPARAM context) {
   return sort.ascending ? order : -order;
 }
 
+// The central server when a search connection is set, else the card
+// database.
+std::unique_ptr<ReadSource> ChooseReadSource() {
+  CentralSettings settings = LoadCentralSettings();
+  if (SearchConnection(settings).empty()) return std::make_unique<LocalReadSource>();
+  return std::make_unique<CentralSearch>(std::move(settings));
+}
+
 }  // namespace
 
 CPelloryDlg::CPelloryDlg() : CDialog(IDD_PELLORY) { m_hIcon.Load(ResourceInstance(), IDR_MAINFRAME); }
@@ -121,7 +132,7 @@ const MessageTable* CPelloryDlg::GetMessageTable() const {
   return &kTable;
 }
 
-void CPelloryDlg::OnExport() { RunExportCommand(m_hWnd, m_nTotal, m_query); }
+void CPelloryDlg::OnExport() { RunExportCommand(m_hWnd, m_nTotal, m_query, *m_source); }
 
 BOOL CPelloryDlg::OnInitDialog() {
   CDialog::OnInitDialog();
@@ -129,6 +140,7 @@ BOOL CPelloryDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
   m_list.Attach(GetDlgItem(IDC_RESULT_LIST));
   m_tree.Attach(GetDlgItem(IDC_MONTH_TREE));
+  m_source = ChooseReadSource();
   InsertColumns();
   CheckDlgButton(m_hWnd, IDC_MALE, BST_CHECKED);
   CheckDlgButton(m_hWnd, IDC_FEMALE, BST_CHECKED);
@@ -149,6 +161,9 @@ void CPelloryDlg::InsertColumns() {
   for (int column = 0; column < kListColumns; ++column) {
     m_list.InsertColumn(column, kListColumnTable[column].heading, kListColumnTable[column].width);
   }
+  if (m_source->HasStations()) {
+    m_list.InsertColumn(kStationColumn, kStationListColumn.heading, kStationListColumn.width);
+  }
   m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
 }
 
@@ -160,14 +175,15 @@ void CPelloryDlg::SetUpLayout() {
 }
 
 void CPelloryDlg::FillMonthTree() {
-  Database db;
   std::int64_t earliest = 0;
   std::int64_t latest = 0;
-  if (OpenCardDatabase(db, m_nLockWaitMs) != SQLITE_OK || GetReadTimeRange(db.get(), earliest, latest) != SQLITE_OK) {
-    ShowStatus(kMonthTreeFailedText);
-    return;
+  {
+    const OpenedSource open(*m_source, m_nLockWaitMs);
+    if (!open || !m_source->GetReadTimeRange(earliest, latest)) {
+      ShowStatus(m_source->MonthTreeFailedText());
+      return;
+    }
   }
-  db.reset();
   if (latest == 0) return;
   const ScopedNoRedraw quiet(m_tree.m_hWnd);
   const int firstYear = CalendarTime(earliest).wYear;
@@ -204,7 +220,7 @@ void CPelloryDlg::RunQuery() {
   // Paging and the export take a failed query as one without hits.
   m_nTotal = 0;
   if (!CountAndReadFirstPage()) {
-    ShowStatus(kQueryFailedText);
+    ShowStatus(m_source->QueryFailedText());
     return;
   }
   wchar_t status[64];
@@ -217,28 +233,28 @@ void CPelloryDlg::RunQuery() {
 }
 
 bool CPelloryDlg::CountAndReadFirstPage() {
-  Database db;
-  if (OpenCardDatabase(db, m_nLockWaitMs) != SQLITE_OK) return false;
-  const std::int32_t total = CountCardReads(db.get(), m_query);
-  if (total == kCountFailed || ReadPage(db.get()) != SQLITE_OK) return false;
+  const OpenedSource open(*m_source, m_nLockWaitMs);
+  if (!open) return false;
+  const std::int32_t total = m_source->CountReads(m_query);
+  if (total == kCountFailed || !ReadPage()) return false;
   m_nTotal = total;
   return true;
 }
 
-int CPelloryDlg::ReadPage(sqlite3* db) {
+bool CPelloryDlg::ReadPage() {
   const ScopedNoRedraw quiet(m_list.m_hWnd);
   m_list.DeleteAllItems();
   m_query.mode = kQueryOnePage;
   m_query.rowCount = 0;
   m_query.target = m_list.m_hWnd;
   CardRow row{};
-  const int result = ReadCardRows(db, AddListRow, m_query, row);
+  const bool read = m_source->ReadRows(AddListRow, m_query, row);
   // The rows before a failure are not the page, and could pass for it.
-  if (result != SQLITE_OK) {
+  if (!read) {
     m_list.DeleteAllItems();
     m_query.rowCount = 0;
   }
-  return result;
+  return read;
 }
 
 void CPelloryDlg::ShowStatus(const wchar_t* text) { SetDlgItemTextW(m_hWnd, IDC_STATUS, text); }
@@ -257,14 +273,17 @@ LRESULT CPelloryDlg::OnPageSpin(NMHDR* header) {
   const int shownOffset = m_query.offset;
   m_query.offset = offset;
   m_list.DeleteAllItems();
-  Database db;
-  if (OpenCardDatabase(db, m_nLockWaitMs) != SQLITE_OK || ReadPage(db.get()) != SQLITE_OK) {
+  bool read = false;
+  {
+    const OpenedSource open(*m_source, m_nLockWaitMs);
+    read = open && ReadPage();
+  }
+  if (!read) {
     // The same arrow asks for the same page again.
     m_query.offset = shownOffset;
-    ShowStatus(kQueryFailedText);
+    ShowStatus(m_source->QueryFailedText());
     return 0;
   }
-  db.reset();
   wchar_t status[64];
   std::swprintf(status, std::size(status), L"总计：%d条记录 当前记录：%d～%d", m_nTotal, m_query.offset + 1,
                 m_query.offset + m_query.rowCount);
@@ -278,7 +297,7 @@ LRESULT CPelloryDlg::OnColumnClick(NMHDR* header) {
 }
 
 void CPelloryDlg::SortByColumn(int column) {
-  if (column < 0 || column >= kListColumns) return;
+  if (column < 0 || column >= (m_source->HasStations() ? kMostListColumns : kListColumns)) return;
   m_nSortColumn = column;
   m_bSortAscending[column] = !m_bSortAscending[column];
   SortTexts sort{{}, m_bSortAscending[column]};
@@ -303,6 +322,7 @@ void CPelloryDlg::OpenCardDetail(int item) {
   // says so in the alarm's place, and the dialog asks again while it is open.
   const BlacklistAnswer blacklist = LookUpBlacklist(row.idNumber, m_blacklistRecheck.waitMs);
   CIDCardDlg detail(row, blacklist, m_hWnd, m_blacklistRecheck);
+  detail.m_photoPath = m_source->PhotoPath(row);
   detail.DoModal();
 }
 

@@ -1,8 +1,10 @@
 // The query window: search inputs, a tree of years and months, the result
 // list fifty rows to a page with paging through the spin control, sorting
 // by column, and the card detail dialog on a double click. It only reads
-// the card database, opening it around each user action; an action that
-// cannot read it says so in the status line.
+// its source (the card database, or with a search connection set every
+// counter's reads on the central server, with their stations), opening it
+// around each user action; an action that cannot read it says so in the
+// status line.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "common/card_database.h"
 #include "framework/dialog.h"
@@ -20,9 +23,8 @@
 #include "query_tool/card_row.h"
 #include "query_tool/id_card_dlg.h"
 #include "query_tool/list_row.h"
+#include "query_tool/read_source.h"
 #include "query_tool/resize_layout.h"
-
-struct sqlite3;
 
 // Shown in the status line when a search, a page or the month tree could
 // not be read from the database.
@@ -39,13 +41,16 @@ class CPelloryDlg : public CDialog {
   CIcon m_hIcon;
   CImageList m_hTreeImages;
   std::int32_t m_nSortColumn = 0;
-  bool m_bSortAscending[kListColumns] = {};
+  bool m_bSortAscending[kMostListColumns] = {};
   CListCtrl m_list;
   CTreeCtrl m_tree;
   // How long each action waits for another program's lock on the database.
   int m_nLockWaitMs = kDatabaseBusyTimeoutMs;
   // How the detail dialog asks the blacklist while it cannot tell.
   BlacklistRecheck m_blacklistRecheck;
+  // Where the reads come from, chosen from the settings when the window
+  // opens.
+  std::unique_ptr<ReadSource> m_source;
 
  protected:
   BOOL OnInitDialog() override;
@@ -70,11 +75,11 @@ class CPelloryDlg : public CDialog {
   void FillMonthTree();
   void RunQuery();
   void ReadQueryFromControls();
-  // Reads the page at m_query.offset into the emptied list; the SQLite
-  // result code. A page that fails part-way leaves the list empty.
-  int ReadPage(sqlite3* db);
-  // Counts the hits and reads the first page; false when the database
-  // could not be read.
+  // Reads the page at m_query.offset from the open source into the emptied
+  // list; false when it failed, which leaves the list empty.
+  bool ReadPage();
+  // Counts the hits and reads the first page; false when the source could
+  // not be read.
   bool CountAndReadFirstPage();
   void ShowStatus(const wchar_t* text);
   void SortByColumn(int column);

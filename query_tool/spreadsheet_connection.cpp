@@ -5,6 +5,7 @@
 namespace {
 
 constexpr wchar_t kInsert[] = L"insert into [Sheet1$] values (?,?,?,?,?,?,?,?,?,?);";
+constexpr wchar_t kInsertWithStation[] = L"insert into [Sheet1$] values (?,?,?,?,?,?,?,?,?,?,?);";
 
 // One insert parameter: the row field it reads, its column size and the
 // field's size in bytes.
@@ -25,7 +26,10 @@ constexpr InsertParameter kParameters[] = {
     {[](CardRow& row) -> wchar_t* { return row.validityText; }, 21, 48},
     {[](CardRow& row) -> wchar_t* { return row.readTimeText; }, 19, 48},
     {[](CardRow& row) -> wchar_t* { return row.newAddress; }, 35, 72},
+    {[](CardRow& row) -> wchar_t* { return row.station; }, kStationUnits, (kStationUnits + 1) * sizeof(wchar_t)},
 };
+// The last parameter, the station, only with the station column.
+constexpr std::size_t kParametersWithoutStation = std::size(kParameters) - 1;
 
 // The message text of diagnostic record 1 of a handle, or an empty text.
 void DiagnosticText(SQLSMALLINT type, SQLHANDLE handle, wchar_t* message, int capacity) {
@@ -41,8 +45,8 @@ void DiagnosticText(SQLSMALLINT type, SQLHANDLE handle, wchar_t* message, int ca
 }  // namespace
 
 bool SpreadsheetConnection::Open(const wchar_t* connectionString, HWND parent, wchar_t* message, int capacity,
-                                 CardRow& row) {
-  return Connect(connectionString, parent, message, capacity) && PrepareInsert(row);
+                                 CardRow& row, bool withStation) {
+  return Connect(connectionString, parent, message, capacity) && PrepareInsert(row, withStation);
 }
 
 bool SpreadsheetConnection::Connect(const wchar_t* connectionString, HWND parent, wchar_t* message, int capacity) {
@@ -64,7 +68,9 @@ bool SpreadsheetConnection::Connect(const wchar_t* connectionString, HWND parent
   return connected_;
 }
 
-bool SpreadsheetConnection::PrepareInsert(CardRow& row) {
+bool SpreadsheetConnection::PrepareInsert(CardRow& row, bool withStation) {
+  const wchar_t* const insert = withStation ? kInsertWithStation : kInsert;
+  const std::size_t parameters = withStation ? std::size(kParameters) : kParametersWithoutStation;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, connection_, &statement_))) {
     statement_ = SQL_NULL_HSTMT;
     return false;
@@ -73,9 +79,9 @@ bool SpreadsheetConnection::PrepareInsert(CardRow& row) {
                                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_CONCUR_READ_ONLY)), 0)) ||
       !SQL_SUCCEEDED(SQLSetStmtAttrW(statement_, SQL_ATTR_CURSOR_TYPE,
                                      reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_CURSOR_STATIC)), 0)) ||
-      !SQL_SUCCEEDED(SQLPrepareW(statement_, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(kInsert)), SQL_NTS)))
+      !SQL_SUCCEEDED(SQLPrepareW(statement_, reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(insert)), SQL_NTS)))
     return false;
-  for (std::size_t i = 0; i < std::size(kParameters); ++i) {
+  for (std::size_t i = 0; i < parameters; ++i) {
     const InsertParameter& parameter = kParameters[i];
     indicators_[i] = SQL_NTS;
     if (!SQL_SUCCEEDED(SQLBindParameter(statement_, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,

@@ -7,9 +7,7 @@
 #include <vector>
 
 #include "common/card_database.h"
-#include "common/database_handles.h"
 #include "common/message_box.h"
-#include "query_tool/card_query.h"
 #include "query_tool/spreadsheet_connection.h"
 
 namespace {
@@ -19,7 +17,7 @@ constexpr wchar_t kConnectionFormat[] =
 constexpr int kMessageCapacity = 1024;
 
 // The search's rows, read in full before the first insert, so that the
-// database is not held open for as long as the driver takes: the reader
+// source is not held open for as long as the driver takes: the reader
 // program must be able to store a read meanwhile.
 struct CollectingQuery : QueryContext {
   std::vector<CardRow> rows;
@@ -36,15 +34,15 @@ int CollectRow(QueryContext& query, const CardRow& row) {
   return 1;
 }
 
-// False when the database could not be read to the end.
-bool ReadAllRows(QueryContext& query, CardRow& buffer, std::vector<CardRow>& rows) {
-  Database db;
-  if (OpenCardDatabase(db) != 0) return false;
+// False when the source could not be read to the end.
+bool ReadAllRows(ReadSource& source, QueryContext& query, CardRow& buffer, std::vector<CardRow>& rows) {
+  const OpenedSource open(source, kDatabaseBusyTimeoutMs);
+  if (!open) return false;
   CollectingQuery collecting{query, {}, false};
-  const int result = ReadCardRows(db.get(), CollectRow, collecting, buffer);
+  const bool read = source.ReadRows(CollectRow, collecting, buffer);
   query.rowCount = collecting.rowCount;
   rows = std::move(collecting.rows);
-  return result == 0 && !collecting.outOfMemory;
+  return read && !collecting.outOfMemory;
 }
 
 // What went wrong after the file was connected, told in one warning.
@@ -93,7 +91,7 @@ class WaitCursor {
 
 }  // namespace
 
-int ExportToSpreadsheet(QueryContext& query) {
+int ExportToSpreadsheet(QueryContext& query, ReadSource& source) {
   wchar_t connectionString[kMessageCapacity];
   if (std::swprintf(connectionString, kMessageCapacity, kConnectionFormat, query.exportPath) < 0) return 1;
   std::unique_ptr<wchar_t[]> message(new (std::nothrow) wchar_t[kMessageCapacity]());
@@ -102,10 +100,11 @@ int ExportToSpreadsheet(QueryContext& query) {
   WaitCursor wait;
   ExportOutcome outcome;
   std::vector<CardRow> rows;
-  outcome.readFailed = !ReadAllRows(query, *row, rows);
+  outcome.readFailed = !ReadAllRows(source, query, *row, rows);
   if (!rows.empty() || !outcome.readFailed) {
     SpreadsheetConnection connection;
-    if (!connection.Open(connectionString, query.target, message.get(), kMessageCapacity, *row)) {
+    if (!connection.Open(connectionString, query.target, message.get(), kMessageCapacity, *row,
+                         source.HasStations())) {
       connection.FirstDiagnostic(message.get(), kMessageCapacity);
       ShowMessageBox(query.target, message.get(), L"", MB_OK | MB_ICONERROR);
       return 1;
