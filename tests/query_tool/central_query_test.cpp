@@ -292,4 +292,48 @@ TEST_F(CentralQueryTest, AServerOutOfReachIsSaidSoAndNeverNoHits) {
   });
 }
 
+// A site searches on a hot standby kept by streaming replication (the
+// wrapper starts one): a read committed on the primary is found there
+// within two seconds.
+TEST_F(CentralQueryTest, AReadCommittedOnThePrimaryIsFoundOnTheStandbyWithinTwoSeconds) {
+  CentralSettings settings = LoadCentralSettings();
+  settings.searchConnection = Environment(L"CENTRAL_STANDBY");
+  ASSERT_FALSE(settings.searchConnection.empty()) << "run beside a standby (with-central-server --standby)";
+  ASSERT_TRUE(SaveCentralSettings(settings));
+  constexpr wchar_t kNewNumber[] = L"110101200012310017";
+  RunModal(window_, [&](HWND window) {
+    SearchYear(window, L"", kNewNumber);
+    EXPECT_EQ(ListRows(window), 0);
+    Execute(L"insert into card_reads values ('北站', '李四', '男', '汉', '20001231', '北京市', '" +
+            std::wstring(kNewNumber) + L"', '北京市公安局', '20100507', '20300507', '', '2024-04-01 10:00:00', "
+            L"132645889, null)");
+    const auto committed = std::chrono::steady_clock::now();
+    bool found = false;
+    while (!found && std::chrono::steady_clock::now() - committed < std::chrono::seconds(2)) {
+      SearchYear(window, L"", kNewNumber);
+      found = ListRows(window) == 1;
+    }
+    EXPECT_TRUE(found) << "the read did not reach the standby within 2 s";
+    EXPECT_EQ(ListText(window, 0, 10), L"北站");
+
+    // The window searches the standby, not the primary: with its replay
+    // paused a new read stays out of sight.
+    std::wstring standbyAdmin = settings.searchConnection;
+    standbyAdmin.replace(standbyAdmin.find(L"Uid=office1;"), 12, L"Uid=central;");
+    OdbcSession standby;
+    ASSERT_TRUE(standby.Connect(standbyAdmin, L"central").ok());
+    OdbcStatement pause(standby.Handle());
+    ASSERT_TRUE(SQL_SUCCEEDED(SQLExecDirectW(pause.get(), const_cast<SQLWCHAR*>(
+                                                 reinterpret_cast<const SQLWCHAR*>(L"select pg_wal_replay_pause()")),
+                                             SQL_NTS)));
+    Execute(L"update card_reads set cardname = '李四二' where cardid = '" + std::wstring(kNewNumber) + L"'");
+    Sleep(500);
+    SearchYear(window, L"李四二", L"");
+    EXPECT_EQ(ListRows(window), 0);
+    OdbcStatement resume(standby.Handle());
+    SQLExecDirectW(resume.get(), const_cast<SQLWCHAR*>(reinterpret_cast<const SQLWCHAR*>(L"select pg_wal_replay_resume()")),
+                   SQL_NTS);
+  });
+}
+
 }  // namespace
