@@ -21,8 +21,8 @@ WINDOW_SHOT, SAMPLE_CARD, SCREENSHOTS = sys.argv[5], sys.argv[6], sys.argv[7]
 STATIONS = [("east_counter", "东站一号窗口", 21), ("west_counter", "西站二号窗口", 22)]
 CARDS_PER_COUNTER = 2
 QUERY_TITLE = "查询身份证信息"
-# The query tool's search button "查询".
-SEARCH_COMMAND = "1"
+# The query tool's month tree: the demo picks its latest month.
+MONTH_TREE = "1016"
 STARTED = float(os.environ.get("DEMO_STARTED", time.time()))
 
 
@@ -75,9 +75,10 @@ def main():
             query = subprocess.Popen(["wine", os.path.join(BUILD.app_dir, "Pellory.exe")], env=office.env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             try:
-                subprocess.run(["wine", os.path.join(os.path.dirname(WINDOW_SHOT), "window-command.exe"), QUERY_TITLE,
-                                SEARCH_COMMAND, "30"], env=office.env, check=True, capture_output=True, timeout=120)
-                say("its window after 查询: %s" % screenshot(office, QUERY_TITLE, "demo-central-query"))
+                subprocess.run(["wine", os.path.join(os.path.dirname(WINDOW_SHOT), "window-command.exe"), "--tree",
+                                QUERY_TITLE, MONTH_TREE, "30"], env=office.env, check=True, capture_output=True,
+                               timeout=120)
+                say("its window with this month picked: %s" % screenshot(office, QUERY_TITLE, "demo-central-query"))
             finally:
                 subprocess.run(["wine", BUILD.window_close, QUERY_TITLE, "30"], env=office.env, capture_output=True,
                                timeout=120)
