@@ -26,29 +26,14 @@ constexpr wchar_t kWholeList[] =
 constexpr wchar_t kChangesSince[] =
     L"select change, cardid, coalesce(reason, ''), removed from blacklist_changes "
     L"where change > ? or changed > now() - interval '2 minutes' order by change";
-constexpr SQLLEN kTextChunkUnits = 256;
 // Numbers of changes applied in this run, so that the look at the last
 // minutes does not write them again; forgotten when it grows this large.
 constexpr std::size_t kRememberedChanges = 100000;
 
 SQLWCHAR* Text(const wchar_t* text) { return reinterpret_cast<SQLWCHAR*>(const_cast<wchar_t*>(text)); }
 
-// A text column of the current row, however long; empty for null.
 bool FetchText(SQLHSTMT statement, SQLUSMALLINT column, std::wstring& text) {
-  text.clear();
-  wchar_t chunk[kTextChunkUnits];
-  for (;;) {
-    SQLLEN length = 0;
-    const SQLRETURN got = SQLGetData(statement, column, SQL_C_WCHAR, chunk, sizeof(chunk), &length);
-    if (got == SQL_NO_DATA) return true;
-    if (!SQL_SUCCEEDED(got)) return false;
-    if (length == SQL_NULL_DATA) return true;
-    const SQLLEN available = length == SQL_NO_TOTAL || length >= static_cast<SQLLEN>(sizeof(chunk))
-                                 ? kTextChunkUnits - 1
-                                 : length / static_cast<SQLLEN>(sizeof(wchar_t));
-    text.append(chunk, static_cast<std::size_t>(available));
-    if (got == SQL_SUCCESS) return true;
-  }
+  return SQL_SUCCEEDED(FetchColumnText(statement, column, text));
 }
 
 bool FetchNumber(SQLHSTMT statement, SQLUSMALLINT column, std::int64_t& number, bool& null) {

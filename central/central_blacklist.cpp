@@ -103,26 +103,6 @@ CentralResult ExecuteRows(SQLHDBC connection, const wchar_t* sql, std::vector<Te
   return {CentralFault::kNone, {}};
 }
 
-// A text column of the current row; empty for NULL. Read in pieces, so
-// that a text of any length comes whole.
-SQLRETURN ColumnText(SQLHSTMT statement, SQLUSMALLINT column, std::wstring& text) {
-  text.clear();
-  wchar_t piece[256];
-  constexpr std::size_t kPieceUnits = std::size(piece) - 1;
-  for (;;) {
-    SQLLEN length = 0;
-    const SQLRETURN result = SQLGetData(statement, column, SQL_C_WCHAR, piece, sizeof(piece), &length);
-    if (result == SQL_NO_DATA) return SQL_SUCCESS;
-    if (!SQL_SUCCEEDED(result) || length == SQL_NULL_DATA) return result;
-    const bool cut = length == SQL_NO_TOTAL || static_cast<std::size_t>(length) > kPieceUnits * sizeof(wchar_t);
-    if (!cut) {
-      text.append(piece, static_cast<std::size_t>(length) / sizeof(wchar_t));
-      return SQL_SUCCESS;
-    }
-    text.append(piece, kPieceUnits);
-  }
-}
-
 std::vector<TextArray> Arrays(const std::vector<const std::wstring*>& first,
                               const std::vector<const std::wstring*>& second = {}) {
   std::vector<TextArray> arrays;
@@ -157,8 +137,8 @@ CentralResult CentralBlacklist::Load(std::vector<CentralBlacklistEntry>& entries
   SQLRETURN result = SQLExecDirectW(handle, Sql(kSelectAll), SQL_NTS);
   CentralBlacklistEntry entry;
   while (SQL_SUCCEEDED(result) && SQL_SUCCEEDED(result = SQLFetch(handle))) {
-    result = ColumnText(handle, 1, entry.cardid);
-    if (SQL_SUCCEEDED(result)) result = ColumnText(handle, 2, entry.reason);
+    result = FetchColumnText(handle, 1, entry.cardid);
+    if (SQL_SUCCEEDED(result)) result = FetchColumnText(handle, 2, entry.reason);
     if (SQL_SUCCEEDED(result)) entries.push_back(entry);
   }
   if (result != SQL_NO_DATA) {

@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include <cwchar>
+#include <iterator>
 
 namespace {
 // Without it the driver turns a long binary parameter into a large-object
@@ -121,4 +122,23 @@ OdbcStatement::OdbcStatement(SQLHDBC connection) {
 
 OdbcStatement::~OdbcStatement() {
   if (handle_ != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, handle_);
+}
+
+// Read in pieces, so that a text of any length comes whole.
+SQLRETURN FetchColumnText(SQLHSTMT statement, SQLUSMALLINT column, std::wstring& text) {
+  text.clear();
+  wchar_t piece[256];
+  constexpr std::size_t kPieceUnits = std::size(piece) - 1;
+  for (;;) {
+    SQLLEN length = 0;
+    const SQLRETURN result = SQLGetData(statement, column, SQL_C_WCHAR, piece, sizeof(piece), &length);
+    if (result == SQL_NO_DATA) return SQL_SUCCESS;
+    if (!SQL_SUCCEEDED(result) || length == SQL_NULL_DATA) return result;
+    const bool cut = length == SQL_NO_TOTAL || static_cast<std::size_t>(length) > kPieceUnits * sizeof(wchar_t);
+    if (!cut) {
+      text.append(piece, static_cast<std::size_t>(length) / sizeof(wchar_t));
+      return SQL_SUCCESS;
+    }
+    text.append(piece, kPieceUnits);
+  }
 }

@@ -72,6 +72,10 @@ class OdbcStatement {
   SQLHSTMT handle_ = SQL_NULL_HSTMT;
 };
 
+// A text column of the statement's current row, however long; empty for
+// null. The driver's result: a success, or what the fetch failed with.
+SQLRETURN FetchColumnText(SQLHSTMT statement, SQLUSMALLINT column, std::wstring& text);
+
 // The connection string the driver gets: the site's, the password, and
 // what the suite needs of the driver (binary parameters as bytea).
 std::wstring FullConnectionString(const std::wstring& connection, const std::wstring& password);
