@@ -8,6 +8,7 @@
 
 #include "central/central_password.h"
 #include "central/odbc_session.h"
+#include "central/outbox.h"
 #include "central/pulled_blacklist.h"
 
 namespace {
@@ -61,8 +62,12 @@ class PullLoop {
  private:
   bool PullOnce() {
     if (!session_.IsOpen() && !session_.Connect(settings_.connection, password_).ok()) return false;
+    // The state table that notes the last change pulled is the sender's too:
+    // whichever thread comes first makes it.
+    if (!stateTableMade_) stateTableMade_ = CreateCentralOutbox(kLocalWaitMs) == 0;
     std::int64_t last = -1;
-    if (ReadPulledChange(kLocalWaitMs, last) != 0) return true;  // card2 busy: the next turn asks again
+    // card2 busy: the next turn asks again.
+    if (!stateTableMade_ || ReadPulledChange(kLocalWaitMs, last) != 0) return true;
     return last < 0 ? CopyWholeList() : PullChangesSince(last);
   }
 
@@ -129,6 +134,7 @@ class PullLoop {
   OdbcSession session_;
   std::wstring password_;
   std::unordered_set<std::int64_t> applied_;
+  bool stateTableMade_ = false;
 };
 }  // namespace
 

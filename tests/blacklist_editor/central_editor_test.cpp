@@ -3,7 +3,8 @@
 // and deleting reach the server's table and never the card database's,
 // the title names the server, a number is never listed twice, an import
 // the server refuses in part leaves nothing, and a server that cannot be
-// reached is named and changes nothing.
+// reached is named and changes nothing. A counter's pull, run beside the
+// editor, brings its own table after the server's.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -13,12 +14,14 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "blacklist_editor/blacklist_dlg.h"
 #include "blacklist_editor/editor_resource_ids.h"
 #include "blacklist_editor/entry_dlg.h"
+#include "central/blacklist_pull.h"
 #include "central/central_password.h"
 #include "central/central_settings.h"
 #include "central/odbc_session.h"
@@ -85,6 +88,16 @@ std::wstring ListText(HWND dialog, int item, int column) {
   wchar_t text[256] = L"";
   ListView_GetItemText(GetDlgItem(dialog, IDC_LIST), item, column, text, static_cast<int>(std::size(text)));
   return text;
+}
+
+// Looks every 100 ms until the condition holds or the time is up.
+bool HoldsWithin(DWORD timeoutMs, const std::function<bool()>& condition) {
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  while (!condition()) {
+    if (GetTickCount64() > end) return false;
+    Sleep(100);
+  }
+  return true;
 }
 
 int ListCount(HWND dialog) { return ListView_GetItemCount(GetDlgItem(dialog, IDC_LIST)); }
@@ -186,6 +199,58 @@ TEST_F(CentralEditorTest, TheListOnTheServerIsShownChangedImportedAndDeletedTher
   EXPECT_EQ(office_.Number(L"select count(*) from blacklist where cardid = '110105194912310039'"), 1);
   EXPECT_EQ(office_.Number(L"select count(*) from blacklist where reason = '证件挂失'"), 1);
   EXPECT_EQ(database_.Number("select count(*) from blacklist;"), 0) << "the card database's table was edited";
+}
+
+// The pull runs as the reader program runs it, every second: the first
+// copies the list, the next ones bring the editor's changes.
+TEST_F(CentralEditorTest, TheCountersOwnTableFollowsTheEditorAtTheNextPull) {
+  ASSERT_TRUE(office_.Execute(L"insert into blacklist values ('99052119920314002X', 'earlier'), "
+                              L"('110105194912310038', 'earlier')"));
+  CentralSettings counter = LoadCentralSettings();
+  counter.connection = Environment(L"CENTRAL_COUNTER");
+  counter.pullSeconds = 1;
+  ASSERT_TRUE(SaveCentralPassword(kCounterPasswordFile, L"counter1"));
+  BlacklistPull pull;
+  ASSERT_TRUE(pull.Start(counter));
+  const auto local = [this](const char* sql) { return database_.Number(sql); };
+  ASSERT_TRUE(HoldsWithin(5000, [&] { return local("select count(*) from blacklist;") == 2; }))
+      << "the first pull did not copy the list";
+
+  ScopedTempFolder folder;
+  const std::wstring path = folder / L"新增.txt";
+  WriteFile(path, "110105194912310039\tprinted so\r\n");
+  CBlackListDlg dialog;
+  RunModal(dialog, [&](HWND window) {
+    // Its check digit is wrong: taken all the same.
+    ImportThroughSummary(dialog, path, true);
+    ASSERT_EQ(ListCount(window), 3);
+    HWND list = GetDlgItem(window, IDC_LIST);
+    // Ordered by number: ...0038, ...0039, 9905...
+    ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
+    const ModalOutcome edited = DriveModal(
+        [&] {
+          ClickButton(window, IDC_EDIT_REASON);
+          return INT_PTR{0};
+        },
+        [](HWND entry) {
+          SetControlText(entry, IDC_REASON, L"证件挂失");
+          ClickButton(entry, IDOK);
+        });
+    EXPECT_TRUE(edited.stepsRan);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    ClickButton(window, IDC_DELETE);
+  });
+  const auto follows = [&] {
+    return local("select count(*) from blacklist;") == 2 &&
+           local("select count(*) from blacklist where cardid = '110105194912310039' and reason = 'printed so';") ==
+               1 &&
+           local("select count(*) from blacklist where cardid = '99052119920314002X' and reason = '证件挂失';") == 1;
+  };
+  // Two intervals: a change may land just after a pull asked.
+  EXPECT_TRUE(HoldsWithin(2 * 1000 + 1000, follows))
+      << local("select count(*) from blacklist;") << " numbers listed locally";
+  pull.Stop();
 }
 
 TEST_F(CentralEditorTest, AnAddNeverListsANumberTwice) {
