@@ -10,12 +10,16 @@
 
 struct sqlite3;
 
-// The query window's statements. Which index answers one depends on the
-// values bound and on the database's statistics, never on the text, which
-// stays as it is. Parameters: the name, number and sex patterns (texts),
-// the first and last reading time (64-bit integers), and for the page the
+// The earliest and latest reading time, each read from its end of the time
+// index. SQLite finds a lone min or max there, but walks the whole index
+// for both in one select: 85 ms on a million reads, growing with them.
+inline constexpr wchar_t kReadTimeRangeStatement[] =
+    L"select (select min(readtime) from cardinfo),(select max(readtime) from cardinfo);";
+// The search statements. Which index answers one depends on the values
+// bound and on the database's statistics, never on the text, which stays
+// as it is. Parameters: the name, number and sex patterns (texts), the
+// first and last reading time (64-bit integers), and for the page the
 // offset of its first row.
-inline constexpr wchar_t kReadTimeRangeStatement[] = L"select min(readtime),max(readtime) from cardinfo;";
 inline constexpr wchar_t kCountStatement[] =
     L"select count(cardid) from cardinfo where cardname like ? and cardid like ? and sex like ? and readtime "
     L"between ? and ?;";
