@@ -288,3 +288,18 @@ std::wstring CentralSearch::PhotoPath(const CardRow& row) {
   }
   return decoded;
 }
+
+BlacklistAnswer CentralSearch::LookUpBlacklist(const wchar_t* cardid, int) {
+  const OpenedSource open(*this, 0);
+  if (!open) return BlacklistAnswer::kUnknown;
+  OdbcStatement statement(session_.Handle());
+  const std::wstring number = cardid;
+  SQLLEN length = SQL_NTS;
+  if (statement.get() == SQL_NULL_HSTMT || !BindText(statement.get(), 1, number, length) ||
+      !Run(statement.get(), std::wstring(kCentralBlacklisted))) {
+    return BlacklistAnswer::kUnknown;
+  }
+  const SQLRETURN fetched = SQLFetch(statement.get());
+  if (fetched == SQL_NO_DATA) return BlacklistAnswer::kNotListed;
+  return SQL_SUCCEEDED(fetched) ? BlacklistAnswer::kListed : BlacklistAnswer::kUnknown;
+}

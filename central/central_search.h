@@ -26,6 +26,7 @@ inline constexpr wchar_t kCentralSelect[] =
     L"readtime from card_reads";
 inline constexpr wchar_t kCentralOrder[] = L" order by readtime, station, cardid";
 inline constexpr wchar_t kCentralPageLimit[] = L" limit 50 offset ?";
+inline constexpr wchar_t kCentralBlacklisted[] = L"select 1 from blacklist where cardid = ?";
 inline constexpr wchar_t kCentralPhoto[] =
     L"select photo from card_reads where station = ? and cardid = ? and readtime = ?";
 
@@ -52,6 +53,8 @@ class CentralSearch : public ReadSource {
   // The read's WLT bytes from the server, decoded in this process's reading
   // folder.
   std::wstring PhotoPath(const CardRow& row) override;
+  // The central list: an office PC's own table may be empty or old.
+  BlacklistAnswer LookUpBlacklist(const wchar_t* cardid, int waitMs) override;
 
  private:
   CentralSettings settings_;

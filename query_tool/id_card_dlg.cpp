@@ -144,7 +144,7 @@ LRESULT CIDCardDlg::OnPaint(WPARAM, LPARAM) {
 LRESULT CIDCardDlg::OnTimer(WPARAM timer, LPARAM) {
   if (timer != kRecheckTimer) return 0;
   ++m_nRechecks;
-  const BlacklistAnswer answer = LookUpBlacklist(m_row.idNumber, m_recheck.waitMs);
+  const BlacklistAnswer answer = m_recheck.lookUp(m_row.idNumber, m_recheck.waitMs);
   if (answer != BlacklistAnswer::kUnknown || m_nRechecks >= m_recheck.attempts) KillTimer(m_hWnd, kRecheckTimer);
   if (answer == BlacklistAnswer::kUnknown) return 0;
   m_blacklist = answer;

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "common/card_database.h"
@@ -27,11 +28,15 @@ std::wstring RowPhotoPath(const CardRow& row);
 // How the dialog asks the blacklist while it cannot tell: each lookup waits
 // at most waitMs for another program's lock (the window waits with it), the
 // next one follows periodMs later, and after attempts of them the dialog
-// stops asking and goes on showing that the check failed.
+// stops asking and goes on showing that the check failed. lookUp asks the
+// list the read's source goes by.
 struct BlacklistRecheck {
   int waitMs = 500;
   UINT periodMs = 2000;
   int attempts = 30;
+  std::function<BlacklistAnswer(const wchar_t* cardid, int waitMs)> lookUp = [](const wchar_t* cardid, int waitMs) {
+    return LookUpBlacklist(cardid, waitMs);
+  };
 };
 
 class CIDCardDlg : public CDialog {

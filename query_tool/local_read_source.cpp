@@ -25,3 +25,7 @@ const wchar_t* LocalReadSource::QueryFailedText() const { return kQueryFailedTex
 const wchar_t* LocalReadSource::MonthTreeFailedText() const { return kMonthTreeFailedText; }
 
 std::wstring LocalReadSource::PhotoPath(const CardRow& row) { return RowPhotoPath(row); }
+
+BlacklistAnswer LocalReadSource::LookUpBlacklist(const wchar_t* cardid, int waitMs) {
+  return ::LookUpBlacklist(cardid, waitMs);
+}

@@ -17,6 +17,7 @@ class LocalReadSource : public ReadSource {
   const wchar_t* MonthTreeFailedText() const override;
   // The photo the reader program archived for the read.
   std::wstring PhotoPath(const CardRow& row) override;
+  BlacklistAnswer LookUpBlacklist(const wchar_t* cardid, int waitMs) override;
 
  private:
   Database db_;

@@ -320,8 +320,10 @@ void CPelloryDlg::OpenCardDetail(int item) {
   const CardRow row = ReadListRow(m_list.m_hWnd, item);
   // The read is shown whatever the blacklist answers: a lookup that fails
   // says so in the alarm's place, and the dialog asks again while it is open.
-  const BlacklistAnswer blacklist = LookUpBlacklist(row.idNumber, m_blacklistRecheck.waitMs);
-  CIDCardDlg detail(row, blacklist, m_hWnd, m_blacklistRecheck);
+  BlacklistRecheck recheck = m_blacklistRecheck;
+  recheck.lookUp = [this](const wchar_t* cardid, int waitMs) { return m_source->LookUpBlacklist(cardid, waitMs); };
+  const BlacklistAnswer blacklist = recheck.lookUp(row.idNumber, recheck.waitMs);
+  CIDCardDlg detail(row, blacklist, m_hWnd, recheck);
   detail.m_photoPath = m_source->PhotoPath(row);
   detail.DoModal();
 }

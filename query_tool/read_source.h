@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/card_database.h"
 #include "query_tool/card_row.h"
 
 class ReadSource {
@@ -39,6 +40,10 @@ class ReadSource {
   // The bitmap file of row's photo, to show and to print; empty when there
   // is none. Reaches the source itself, open or not.
   virtual std::wstring PhotoPath(const CardRow& row) = 0;
+  // Whether the number is on the blacklist that the counters' alarms go
+  // by: this computer's table, or the central list. Reaches the source
+  // itself, open or not; the local table is waited for at most waitMs.
+  virtual BlacklistAnswer LookUpBlacklist(const wchar_t* cardid, int waitMs) = 0;
 };
 
 // An opened source, closed again when it goes out of scope.

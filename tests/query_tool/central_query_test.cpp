@@ -223,7 +223,10 @@ TEST_F(CentralQueryTest, NameAndNumberPrefixesFindWhatTheLocalSearchFinds) {
   });
 }
 
-TEST_F(CentralQueryTest, TheDetailShowsThePhotoDecodedFromTheStoredBytes) {
+// The number is listed centrally, and this computer's own table is empty.
+TEST_F(CentralQueryTest, TheDetailShowsThePhotoDecodedFromTheStoredBytesAndTheCentralAlarm) {
+  Execute(L"delete from blacklist");
+  Execute(L"insert into blacklist values ('" + std::wstring(kPhotoNumber) + L"', '在逃')");
   ScopedTempFolder scratch;
   const std::vector<std::uint8_t> expected = DecodedByTheDecoder(photo_, scratch.Path());
   ASSERT_FALSE(expected.empty());
@@ -236,6 +239,7 @@ TEST_F(CentralQueryTest, TheDetailShowsThePhotoDecodedFromTheStoredBytes) {
       EXPECT_NE(dialog->m_hPhoto.Get(), nullptr);
       EXPECT_EQ(ReadBytes(dialog->m_photoPath), expected);
       EXPECT_NE(dialog->m_photoPath.find(L"TarnwickRead-"), std::wstring::npos) << "this process's reading folder";
+      EXPECT_EQ(dialog->m_blacklist, BlacklistAnswer::kListed);
     });
     EXPECT_TRUE(detail.stepsRan);
   });
