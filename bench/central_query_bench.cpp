@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/timed_query_window.h"
 #include "central/central_password.h"
 #include "central/central_search.h"
 #include "central/central_settings.h"
@@ -90,35 +91,6 @@ bool Fill(const std::wstring& office) {
   std::printf("filled %lld reads in %.0f s\n", kReads, (NowMs() - start) / 1000);
   return filled;
 }
-
-// The query window, timed from the call that shows it to the end of its
-// initialisation; then the benchmark's work runs inside its modal loop.
-class TimedQueryWindow : public CPelloryDlg {
- public:
-  double shownAt = 0;
-  double openMs = -1;
-  bool worked = false;
-  std::function<void(TimedQueryWindow&)> work;
-
- protected:
-  BOOL OnInitDialog() override {
-    const BOOL result = CPelloryDlg::OnInitDialog();
-    openMs = NowMs() - shownAt;
-    s_pending = this;
-    SetTimer(nullptr, 0, 0, RunWork);
-    return result;
-  }
-
- private:
-  static void CALLBACK RunWork(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    TimedQueryWindow* window = s_pending;
-    if (window->work) window->work(*window);
-    window->worked = true;
-    window->EndDialog(IDCANCEL);
-  }
-  static inline TimedQueryWindow* s_pending = nullptr;
-};
 
 struct Figure {
   std::vector<double> ms;

@@ -32,6 +32,7 @@
 
 #include "bench/bench_clock.h"
 #include "bench/file_call_counter.h"
+#include "bench/timed_query_window.h"
 #include "common/card_database.h"
 #include "common/database_handles.h"
 #include "common/reader_settings.h"
@@ -72,39 +73,6 @@ void Measure(Figure& figure, const std::function<void()>& work) {
   figure.ms.push_back(NowMs() - start);
   figure.calls = FileCallsSoFar() - before;
 }
-
-// The query window, timed from the call that shows it to the end of its
-// initialisation (columns, layout, time range and month tree); then the
-// benchmark's work runs inside its modal loop.
-class TimedQueryWindow : public CPelloryDlg {
- public:
-  double shownAt = 0;
-  double openMs = -1;
-  FileCalls callsAtShow;
-  FileCalls openCalls;
-  bool worked = false;
-  std::function<void(TimedQueryWindow&)> work;
-
- protected:
-  BOOL OnInitDialog() override {
-    const BOOL result = CPelloryDlg::OnInitDialog();
-    openMs = NowMs() - shownAt;
-    openCalls = FileCallsSoFar() - callsAtShow;
-    s_pending = this;
-    SetTimer(nullptr, 0, 0, RunWork);
-    return result;
-  }
-
- private:
-  static void CALLBACK RunWork(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    TimedQueryWindow* window = s_pending;
-    if (window->work) window->work(*window);
-    window->worked = true;
-    window->EndDialog(IDCANCEL);
-  }
-  static inline TimedQueryWindow* s_pending = nullptr;
-};
 
 // The detail dialog, timed to the end of its first paint.
 class TimedCardDialog : public CIDCardDlg {
@@ -304,7 +272,8 @@ int wmain(int argc, wchar_t** argv) {
       RunSearch(w, numberPrefix, L"", run % 2 == 0 ? L"990521" : L"980301", earliest, latest);
       OpenDetail(w.m_list.m_hWnd, detail);
     };
-    window.callsAtShow = FileCallsSoFar();
+    const FileCalls callsAtShow = FileCallsSoFar();
+    window.opened = [&] { open.calls = FileCallsSoFar() - callsAtShow; };
     window.shownAt = NowMs();
     window.DoModal();
     if (!window.worked) {
@@ -312,7 +281,6 @@ int wmain(int argc, wchar_t** argv) {
       return Finish();
     }
     open.ms.push_back(window.openMs);
-    open.calls = window.openCalls;
     ReadDeepPage(deep);
   }
 
