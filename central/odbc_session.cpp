@@ -17,6 +17,19 @@ bool StartsWith(const wchar_t* state, const wchar_t* prefix) {
 
 bool Mentions(const std::wstring& message, const wchar_t* words) { return message.find(words) != std::wstring::npos; }
 
+// The server's words when it refuses a login (a wrong password, an unknown
+// login or database, an address it does not let in), in English and in
+// the Chinese of a server whose messages are set to it.
+constexpr const wchar_t* kLoginRefusedWords[] = {L"authentication failed", L"认证失败", L"does not exist", L"不存在",
+                                                 L"pg_hba.conf"};
+
+bool RefusesLogin(const std::wstring& message) {
+  for (const wchar_t* words : kLoginRefusedWords) {
+    if (Mentions(message, words)) return true;
+  }
+  return false;
+}
+
 // What a diagnostic means for the suite. A failure the driver manager
 // itself reports (no such driver or data source: "[unixODBC][Driver
 // Manager]" here, "[Microsoft][ODBC Driver Manager]" on Windows) is one of
@@ -25,10 +38,7 @@ bool Mentions(const std::wstring& message, const wchar_t* words) { return messag
 // answered.
 CentralFault Classify(const wchar_t* state, const std::wstring& message, CentralFault fallback) {
   if (StartsWith(state, L"IM") || Mentions(message, L"Driver Manager]")) return CentralFault::kBadSettings;
-  if (StartsWith(state, L"28") || Mentions(message, L"authentication failed") ||
-      Mentions(message, L"does not exist") || Mentions(message, L"no pg_hba.conf entry")) {
-    return CentralFault::kLoginRefused;
-  }
+  if (StartsWith(state, L"28") || RefusesLogin(message)) return CentralFault::kLoginRefused;
   if (StartsWith(state, L"42501")) return CentralFault::kNotAllowed;
   if (StartsWith(state, L"42P01") || StartsWith(state, L"42703")) return CentralFault::kWrongSchema;
   if (StartsWith(state, L"08")) return CentralFault::kUnreachable;

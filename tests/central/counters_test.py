@@ -146,6 +146,15 @@ class CentralRecordsTest(unittest.TestCase):
         wrong_password = self.counter(25, "站\"一'号", password="not the password")
         code, result = self.central(wrong_password, "test")
         self.assertEqual((code, result["fault"], result["reached"], result["loggedIn"]), (1, "login refused", True, False))
+        # A server set to answer in Chinese refuses in its own words.
+        self.server.sql("alter system set lc_messages = 'zh_CN.UTF-8'")
+        self.server.sql("select pg_reload_conf()")
+        try:
+            code, result = self.central(wrong_password, "test")
+        finally:
+            self.server.sql("alter system reset lc_messages")
+            self.server.sql("select pg_reload_conf()")
+        self.assertEqual((code, result["fault"]), (1, "login refused"), result.get("error"))
         no_driver = self.counter(26, "b", connection="Driver={No Such Driver};Server=127.0.0.1;")
         code, result = self.central(no_driver, "test")
         self.assertEqual((code, result["fault"], result["reached"]), (1, "bad settings", False))
