@@ -105,7 +105,9 @@ BOOL CIDCardDlg::OnInitDialog() {
   if (m_rgnWindow.CreateRoundRectRgn(0, 0, kWidth, kHeight, kRegionCorner, kRegionCorner)) {
     m_rgnWindow.ApplyToWindow(m_hWnd, true);
   }
-  if (m_blacklist == BlacklistAnswer::kUnknown) SetTimer(m_hWnd, kRecheckTimer, m_recheck.periodMs, nullptr);
+  if (m_blacklist == BlacklistAnswer::kUnknown && m_recheck.attempts > 0) {
+    SetTimer(m_hWnd, kRecheckTimer, m_recheck.periodMs, nullptr);
+  }
   return TRUE;
 }
 

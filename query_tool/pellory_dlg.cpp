@@ -322,6 +322,10 @@ void CPelloryDlg::OpenCardDetail(int item) {
   // says so in the alarm's place, and the dialog asks again while it is open.
   BlacklistRecheck recheck = m_blacklistRecheck;
   recheck.lookUp = [this](const wchar_t* cardid, int waitMs) { return m_source->LookUpBlacklist(cardid, waitMs); };
+  // Rows with stations come from the server. A lookup that failed there is
+  // not tried every few seconds, as each try may wait out the login time-out
+  // with the dialog frozen; opening the dialog again asks again.
+  if (m_source->HasStations()) recheck.attempts = 0;
   const BlacklistAnswer blacklist = recheck.lookUp(row.idNumber, recheck.waitMs);
   CIDCardDlg detail(row, blacklist, m_hWnd, recheck);
   detail.m_photoPath = m_source->PhotoPath(row);
