@@ -71,7 +71,10 @@ class ProgramTest(unittest.TestCase):
     def close_program(self):
         # Like the window's close box: the program ends its dialog, joins
         # the polling thread and exits by itself.
-        wine(WINDOW_CLOSE, "居民身份证阅读器")
+        closed = wine(WINDOW_CLOSE, "居民身份证阅读器")
+        # "no such window" or "the window stayed open" tells a lost close
+        # from a window that hangs while it closes.
+        self.assertEqual(closed.returncode, 0, closed.stderr.decode(errors="replace"))
         self.program.wait(timeout=60)
         return self.program.returncode
 
