@@ -110,6 +110,20 @@ std::vector<TextArray> Arrays(const std::vector<const std::wstring*>& first,
   if (!second.empty()) arrays.emplace_back(second);
   return arrays;
 }
+
+// Runs one statement over the parameter rows in a transaction of its own on
+// a session opened for it; `changed` counts the rows it changed once the
+// transaction has committed.
+CentralResult ChangeInTransaction(OdbcSession& session, const wchar_t* sql, std::vector<TextArray>& parameters,
+                                  int& changed) {
+  changed = 0;
+  ServerTransaction transaction(session.Handle());
+  int count = 0;
+  if (CentralResult result = ExecuteRows(session.Handle(), sql, parameters, count); !result.ok()) return result;
+  CentralResult committed = transaction.Commit();
+  if (committed.ok()) changed = count;
+  return committed;
+}
 }  // namespace
 
 CentralBlacklist::CentralBlacklist(std::wstring connection, std::wstring password)
@@ -150,50 +164,35 @@ CentralResult CentralBlacklist::Load(std::vector<CentralBlacklistEntry>& entries
 
 CentralResult CentralBlacklist::Add(const CentralBlacklistEntry& entry, bool& added) const {
   added = false;
-  OdbcSession session;
-  if (CentralResult opened = Open(session, true); !opened.ok()) return opened;
-  ServerTransaction transaction(session.Handle());
   std::vector<TextArray> parameters = Arrays({&entry.cardid}, {&entry.reason});
   int inserted = 0;
-  if (CentralResult result = ExecuteRows(session.Handle(), kInsertIfNew, parameters, inserted); !result.ok()) {
-    return result;
-  }
-  CentralResult committed = transaction.Commit();
-  added = committed.ok() && inserted == 1;
-  return committed;
+  OdbcSession session;
+  if (CentralResult opened = Open(session, true); !opened.ok()) return opened;
+  CentralResult result = ChangeInTransaction(session, kInsertIfNew, parameters, inserted);
+  added = inserted == 1;
+  return result;
 }
 
 CentralResult CentralBlacklist::UpdateReason(const CentralBlacklistEntry& entry, bool& found) const {
   found = false;
-  OdbcSession session;
-  if (CentralResult opened = Open(session, true); !opened.ok()) return opened;
-  ServerTransaction transaction(session.Handle());
   std::vector<TextArray> parameters = Arrays({&entry.reason}, {&entry.cardid});
   int updated = 0;
-  if (CentralResult result = ExecuteRows(session.Handle(), kUpdateReason, parameters, updated); !result.ok()) {
-    return result;
-  }
-  CentralResult committed = transaction.Commit();
-  found = committed.ok() && updated == 1;
-  return committed;
+  OdbcSession session;
+  if (CentralResult opened = Open(session, true); !opened.ok()) return opened;
+  CentralResult result = ChangeInTransaction(session, kUpdateReason, parameters, updated);
+  found = updated == 1;
+  return result;
 }
 
 CentralResult CentralBlacklist::Delete(const std::vector<std::wstring>& cardids, int& deleted) const {
   deleted = 0;
   if (cardids.empty()) return {CentralFault::kNone, {}};
-  OdbcSession session;
-  if (CentralResult opened = Open(session, true); !opened.ok()) return opened;
-  ServerTransaction transaction(session.Handle());
   std::vector<const std::wstring*> numbers;
   for (const std::wstring& cardid : cardids) numbers.push_back(&cardid);
   std::vector<TextArray> parameters = Arrays(numbers);
-  int count = 0;
-  if (CentralResult result = ExecuteRows(session.Handle(), kDeleteNumber, parameters, count); !result.ok()) {
-    return result;
-  }
-  CentralResult committed = transaction.Commit();
-  if (committed.ok()) deleted = count;
-  return committed;
+  OdbcSession session;
+  if (CentralResult opened = Open(session, true); !opened.ok()) return opened;
+  return ChangeInTransaction(session, kDeleteNumber, parameters, deleted);
 }
 
 CentralResult CentralBlacklist::Import(const std::vector<CentralBlacklistEntry>& entries, int& added) const {
