@@ -129,6 +129,26 @@ void ImportThroughSummary(CBlackListDlg& dialog, const std::wstring& path, bool 
   EXPECT_TRUE(summary.stepsRan) << "the summary was not shown";
 }
 
+// In the editor's list: the third number's reason becomes "证件挂失", then
+// the first number is deleted.
+void ChangeThirdReasonAndDeleteFirst(HWND window) {
+  HWND list = GetDlgItem(window, IDC_LIST);
+  ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
+  const ModalOutcome edited = DriveModal(
+      [&] {
+        ClickButton(window, IDC_EDIT_REASON);
+        return INT_PTR{0};
+      },
+      [](HWND entry) {
+        SetControlText(entry, IDC_REASON, L"证件挂失");
+        ClickButton(entry, IDOK);
+      });
+  EXPECT_TRUE(edited.stepsRan);
+  ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+  ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+  ClickButton(window, IDC_DELETE);
+}
+
 class CentralEditorTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -175,21 +195,7 @@ TEST_F(CentralEditorTest, TheListOnTheServerIsShownChangedImportedAndDeletedTher
     SaveWindowScreenshot(window, "blacklist_editor_central");
     // The server orders by number.
     EXPECT_EQ(ListText(window, 0, 0), L"110105194912310038");
-    HWND list = GetDlgItem(window, IDC_LIST);
-    ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
-    const ModalOutcome edited = DriveModal(
-        [&] {
-          ClickButton(window, IDC_EDIT_REASON);
-          return INT_PTR{0};
-        },
-        [](HWND entry) {
-          SetControlText(entry, IDC_REASON, L"证件挂失");
-          ClickButton(entry, IDOK);
-        });
-    EXPECT_TRUE(edited.stepsRan);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
-    ClickButton(window, IDC_DELETE);
+    ChangeThirdReasonAndDeleteFirst(window);
     EXPECT_EQ(ListCount(window), 2);
   });
   ASSERT_EQ(messages_.size(), 2u);
@@ -224,22 +230,8 @@ TEST_F(CentralEditorTest, TheCountersOwnTableFollowsTheEditorAtTheNextPull) {
     // Its check digit is wrong: taken all the same.
     ImportThroughSummary(dialog, path, true);
     ASSERT_EQ(ListCount(window), 3);
-    HWND list = GetDlgItem(window, IDC_LIST);
     // Ordered by number: ...0038, ...0039, 9905...
-    ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
-    const ModalOutcome edited = DriveModal(
-        [&] {
-          ClickButton(window, IDC_EDIT_REASON);
-          return INT_PTR{0};
-        },
-        [](HWND entry) {
-          SetControlText(entry, IDC_REASON, L"证件挂失");
-          ClickButton(entry, IDOK);
-        });
-    EXPECT_TRUE(edited.stepsRan);
-    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
-    ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
-    ClickButton(window, IDC_DELETE);
+    ChangeThirdReasonAndDeleteFirst(window);
   });
   const auto follows = [&] {
     return local("select count(*) from blacklist;") == 2 &&
